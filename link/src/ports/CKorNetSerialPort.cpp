@@ -1,0 +1,153 @@
+#include "CKorNetSerialPort.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "CComPortMap.h"
+#include "KorNet.h"
+
+namespace {
+bool SpeedFor(int32_t baud, speed_t& speed)
+{
+    struct Entry {
+        int32_t baud;
+        speed_t speed;
+    };
+    static const Entry kSpeeds[] = {
+        {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
+        {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
+        {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+        {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
+        {576000, B576000}, {921600, B921600}, {1000000, B1000000},
+    };
+    for (const auto& e : kSpeeds) {
+        if (e.baud == baud) {
+            speed = e.speed;
+            return true;
+        }
+    }
+    return false;
+}
+
+// RS-485 converters want RTS up only while we transmit. Drivers that cannot
+// do it answer ENOTTY; that is fine for RS-232 lines and pseudo-terminals.
+void TryRs485RtsOnSend(int fd)
+{
+    serial_rs485 rs485{};
+    if (ioctl(fd, TIOCGRS485, &rs485) != 0) return;
+    rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+    rs485.flags &= ~static_cast<uint32_t>(SER_RS485_RTS_AFTER_SEND);
+    (void)ioctl(fd, TIOCSRS485, &rs485);
+}
+}  // namespace
+
+CKorNetSerialPort::CKorNetSerialPort(int16_t comPort, int32_t baudRate, bool flag)
+    : m_baudRate(baudRate), m_comPort(comPort), m_flag(flag)
+{
+}
+
+CKorNetSerialPort::~CKorNetSerialPort()
+{
+    // The link disconnects before it drops a port; this only guards against
+    // leaking the descriptor when a caller forgot.
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+int16_t CKorNetSerialPort::Open()
+{
+    m_timeOutsChanged = true;
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    const std::string device = KorNetResolveComPort(m_comPort);
+    if (device.empty()) return ERR_NETWORK_CONNECT_FAILED;
+
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return ERR_NETWORK_CONNECT_FAILED;
+    // Exclusive use: another program holding the port makes the open fail.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return ERR_NETWORK_CONNECT_FAILED;
+    }
+    m_fd = fd;
+    m_reader.Reset(fd);
+
+    termios tio{};
+    speed_t speed{};
+    if (tcgetattr(fd, &tio) != 0 || !SpeedFor(m_baudRate, speed)) return ERR_NETWORK_CONNECT_FAILED;
+    cfmakeraw(&tio);
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | ISTRIP | IGNBRK | BRKINT | PARMRK);
+    tio.c_iflag |= IGNPAR;
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS | HUPCL);
+    tio.c_cflag |= CS8 | CREAD | CLOCAL;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    cfsetispeed(&tio, speed);
+    cfsetospeed(&tio, speed);
+    if (tcsetattr(fd, TCSANOW, &tio) != 0) return ERR_NETWORK_CONNECT_FAILED;
+    TryRs485RtsOnSend(fd);
+    return KORNET_OK;
+}
+
+int16_t CKorNetSerialPort::Close()
+{
+    if (m_fd < 0) return KORNET_OK;
+    const int fd = m_fd;
+    m_fd = -1;
+    m_reader.Reset(-1);
+    return ::close(fd) == 0 ? KORNET_OK : ERR_NETWORK_DISCONNECT_INVALID;
+}
+
+int16_t CKorNetSerialPort::Write(const uint8_t* bytes, int16_t length)
+{
+    if (m_fd < 0 || length < 0 || (bytes == nullptr && length > 0)) return ERR_NETWORK_NO_WRITE;
+    // The reply time-out is read per byte (ReadByte), so nothing needs to be
+    // pushed to the device when it changes.
+    m_timeOutsChanged = false;
+    // A whole frame must leave, or the controller sees a broken one. The
+    // writes wait for room in the driver for at most one time-out.
+    size_t done = 0;
+    const size_t total = static_cast<size_t>(length);
+    const int64_t deadline = KorNetNowMs() + (m_timeOut > 0 ? m_timeOut : 0) + 250;
+    while (done < total) {
+        const ssize_t n = ::write(m_fd, bytes + done, total - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            const int64_t left = deadline - KorNetNowMs();
+            if (left <= 0) return ERR_NETWORK_NO_WRITE;
+            pollfd p{m_fd, POLLOUT, 0};
+            (void)poll(&p, 1, static_cast<int>(left));
+            continue;
+        }
+        return ERR_NETWORK_NO_WRITE;
+    }
+    return KORNET_OK;
+}
+
+int16_t CKorNetSerialPort::ReadByte(uint8_t& byte)
+{
+    switch (m_reader.ReadByte(byte, m_timeOut)) {
+    case CFdReader::Result::Byte: return KORNET_OK;
+    case CFdReader::Result::TimedOut: return ERR_SIGN_NO_RESPONSE;
+    case CFdReader::Result::Closed:
+    case CFdReader::Result::Error: break;
+    }
+    return ERR_NETWORK_NO_READ;
+}
+
+void CKorNetSerialPort::FlushInput()
+{
+    m_reader.Discard();
+    if (m_fd >= 0) tcflush(m_fd, TCIFLUSH);
+}

@@ -1,0 +1,30 @@
+// A local serial port (RS-232, or RS-485 through a line converter to a chain
+// of controllers): raw 8N1, no flow control, receiver on, modem control lines
+// ignored, and RTS raised only while transmitting where the driver can do it.
+#pragma once
+
+#include "CFdReader.h"
+#include "CKorNetAbstractPort.h"
+
+class CKorNetSerialPort : public CKorNetAbstractPort {
+public:
+    CKorNetSerialPort(int16_t comPort, int32_t baudRate, bool flag);
+    ~CKorNetSerialPort() override;
+
+    int16_t Open() override;
+    int16_t Close() override;
+    int16_t Write(const uint8_t* bytes, int16_t length) override;
+    int16_t ReadByte(uint8_t& byte) override;
+    void FlushInput() override;
+
+    int16_t ComPort() const { return m_comPort; }
+    int32_t BaudRate() const { return m_baudRate; }
+    bool Flag() const { return m_flag; }
+
+private:
+    int m_fd = -1;
+    int32_t m_baudRate;
+    int16_t m_comPort;
+    bool m_flag;  // kept with the settings; no serial operation reads it
+    CFdReader m_reader;
+};
