@@ -1,0 +1,77 @@
+// Conversions between the controllers' UTF-8 and the tool's Latin-1 text.
+#include "xml/CXmlDocument.h"
+
+#include <cstring>
+
+namespace {
+
+// Length of the run of bytes below 0x80 at the start of [p, end).
+size_t AsciiRun(const unsigned char* p, const unsigned char* end)
+{
+    const unsigned char* q = p;
+    while (end - q >= 8) {
+        uint64_t word;
+        std::memcpy(&word, q, 8);
+        if (word & 0x8080808080808080ull) break;
+        q += 8;
+    }
+    while (q < end && *q < 0x80) ++q;
+    return static_cast<size_t>(q - p);
+}
+
+}  // namespace
+
+std::string CXmlDocument::Utf8ToSingleByte(std::string_view text)
+{
+    std::string out(text.size(), '\0');
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    char* o = out.data();
+    while (p < end) {
+        const size_t run = AsciiRun(p, end);
+        std::memcpy(o, p, run);
+        o += run;
+        p += run;
+        if (p == end) break;
+        const unsigned char lead = *p++;
+        if (lead < 0xC0) {
+            *o++ = static_cast<char>(lead);  // a stray continuation byte stays as it is
+        } else if (lead < 0xE0) {
+            if (p == end) {
+                *o++ = '?';  // cut off after its lead byte
+            } else {
+                *o++ = static_cast<char>((((lead & 0x1F) << 6) | (*p & 0x3F)) & 0xFF);
+                ++p;
+            }
+        } else {
+            // Three or four bytes: a character Latin-1 cannot hold. Its
+            // continuation bytes go with it, but never a byte that is not one
+            // (a "<" after a broken sequence stays markup).
+            int more = lead < 0xF0 ? 2 : 3;
+            while (more > 0 && p < end && (*p & 0xC0) == 0x80) {
+                ++p;
+                --more;
+            }
+            *o++ = '?';
+        }
+    }
+    out.resize(static_cast<size_t>(o - out.data()));
+    return out;
+}
+
+std::string CXmlDocument::SingleByteToUtf8(std::string_view text)
+{
+    size_t high = 0;
+    for (unsigned char c : text) high += c >> 7;
+    std::string out;
+    out.reserve(text.size() + high);
+    for (unsigned char c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
