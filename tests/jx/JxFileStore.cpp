@@ -136,9 +136,12 @@ TcpController::Answer JxFileStore::Answer(const std::vector<uint8_t>& frame)
         const size_t at = (number - 1) * static_cast<size_t>(m_downloadBlockSize);
         if (number == 0 || at >= m_download.size()) return reply(Ack(6, 5));
         const size_t count = m_download.size() - at < m_downloadBlockSize ? m_download.size() - at : m_downloadBlockSize;
-        Bytes block = {0x80, 6, 0, d[3], d[4], 0, 0, 0};
-        block.insert(block.end(), m_download.begin() + static_cast<std::ptrdiff_t>(at),
-                     m_download.begin() + static_cast<std::ptrdiff_t>(at + count));
+        Bytes block(8 + count, 0);
+        block[0] = 0x80;
+        block[1] = 6;
+        block[3] = d[3];
+        block[4] = d[4];
+        std::memcpy(block.data() + 8, m_download.data() + at, count);
         return reply(block);
     }
     case 3: {

@@ -4,6 +4,7 @@
 // controller's side of the wire format. Plugs into TcpController.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -15,11 +16,11 @@
 class JxFileStore {
 public:
     // Older controllers answer the compressed commands with type 4.
-    bool compressedSupported = true;
+    std::atomic<bool> compressedSupported{true};
     // Block size the store announces for gets.
-    uint16_t getBlockSize = 246;
+    std::atomic<uint16_t> getBlockSize{246};
     // Close the connection when this many frames have arrived (0: never).
-    size_t hangUpAtFrame = 0;
+    std::atomic<size_t> hangUpAtFrame{0};
 
     TcpController::Answer Answer(const std::vector<uint8_t>& frame);
     TcpController::Handler Handler()
