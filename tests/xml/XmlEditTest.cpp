@@ -98,6 +98,15 @@ TEST(XmlEdit, SetAttributeRefusals)
     ASSERT_TRUE(doc.AppendChild("C"));
     EXPECT_EQ(doc.GetText(), "<E a=\"x>y\"><C/>\r\n</E>");
     ExpectPositionsTrue(doc, {"a"});
+
+    // The same when the ">" directly follows the opening quote, and the value
+    // runs on to the end of the text.
+    const std::string open = "<R a='><C/></R>";
+    ASSERT_TRUE(doc.Parse(open, false));
+    ASSERT_TRUE(doc.FindNextElement("R"));
+    EXPECT_EQ(doc.GetAttribute("a"), "><C/></R>");
+    EXPECT_FALSE(doc.SetAttribute(Which::Current, "a", "1"));
+    EXPECT_EQ(doc.GetText(), open);
 }
 
 TEST(XmlEdit, AppendChildPlacements)
@@ -118,6 +127,7 @@ TEST(XmlEdit, AppendChildPlacements)
         {"<C><A/> text <B/></C>", "A", "<C><A/><P/>\r\n text <B/></C>"},
         {"<C><A></A>  <!-- c --><B/></C>", "A", "<C><A></A>  <P/>\r\n<!-- c --><B/></C>"},
         {"<C><A/>\r\n</C>\r\n", "A", "<C><A/>\r\n<P/>\r\n</C>\r\n"},
+        {"<C x=\"1\"//>", "", "<C x=\"1\"/ >\r\n<P/>\r\n</C>"},  // must not end in "/>" again
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.before);

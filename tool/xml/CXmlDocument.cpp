@@ -432,7 +432,8 @@ bool CXmlDocument::StartTagIsSound(int32_t index) const
     xml::Token token;
     int32_t pos = m_positions[static_cast<size_t>(index)].startTagBegin + 1;
     while (xml::ReadToken(text, pos, token)) {
-        if (token.begin >= end) return true;
+        const int32_t first = token.quoted ? token.begin - 1 : token.begin;  // a quoted token starts at its quote
+        if (first >= end) return true;
         if (token.quoted && token.end >= end) return false;  // closing quote at or after the ">"
         pos = token.next;
     }
@@ -554,17 +555,21 @@ bool CXmlDocument::InsertChild(const NewElement& element)
             if (!StartTagIsSound(parent)) return false;
             const std::string tag(TagName(parent));
             const int32_t slash = host.startTagEnd - 1;
+            // In "<p x//>" the tag would still end in "/>": keep a blank
+            // between the stray "/" and the ">".
+            const int32_t gt = text[static_cast<size_t>(slash - 1)] == '/' ? slash + 1 : slash;
             std::string piece;
-            piece.reserve(element.text.size() + tag.size() + 5);
+            piece.reserve(element.text.size() + tag.size() + 6);
+            if (gt != slash) piece += ' ';
             piece += ">\r\n";
             piece += element.text;
             piece += "</";
             piece += tag;
             if (!Replace(slash, 1, piece)) return false;
             ElementPosition& record = m_positions[static_cast<size_t>(parent)];
-            record.startTagEnd = slash;
-            record.endTagBegin = slash + 3 + static_cast<int32_t>(element.text.size());
-            elementAt = slash + 3;
+            record.startTagEnd = gt;
+            record.endTagBegin = gt + 3 + static_cast<int32_t>(element.text.size());
+            elementAt = gt + 3;
         } else if (host.startTagEnd + 1 == host.endTagBegin) {
             // <p></p>: a line break after the start tag, then the child.
             const int32_t at = host.startTagEnd + 1;
