@@ -1,0 +1,184 @@
+// Settings between runs and site policies.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include <KorNet.h>
+
+#include "TempDir.h"
+#include "shell/CJxConfigApp.h"
+#include "shell/CJxPaths.h"
+
+namespace {
+// A link that records what the policies gave it is not available from the
+// outside, so policies are checked on the values the app read, and on a
+// real link through the values it reports back.
+class ConfigApp : public ::testing::Test {
+protected:
+    TempDir dir;
+    CMemorySettingsStore user;
+    CMemorySettingsStore machine;
+    void SetUp() override
+    {
+        setenv("JXCONFIG_DATA_DIR", dir.File("data").c_str(), 1);
+        machine.exists = false;
+    }
+    void Policy(const std::string& text) { WriteWholeFile(dir.File("data/KorConfig.xml"), text); }
+    CNetworkPolicies Apply(JxPolicyKind kind, CKorNetwork& link)
+    {
+        CJxConfigApp app(user, machine);
+        app.ApplyNetworkPolicies(link, kind);
+        return app.Policies();
+    }
+};
+
+TEST_F(ConfigApp, DefaultsWithoutStoredValues)
+{
+    CJxConfigApp app(user, machine);
+    EXPECT_EQ(app.StartupMessage(), "");
+    EXPECT_EQ(app.connectionKind, kJxDirect);
+    EXPECT_EQ(app.networkAddress, "1");
+    EXPECT_EQ(app.serialBaud, "19200");
+    EXPECT_EQ(app.socketNumber, "3001");
+    EXPECT_TRUE(app.socketIsDefault);
+    EXPECT_EQ(app.serialPort, "");
+    EXPECT_EQ(app.configDocumentName, "CONFIG.XML");
+    EXPECT_EQ(app.factory.modemInit, "AT&F&D&C0V0S0=1&W0");
+    EXPECT_NE(app.programFolder.back(), '/');
+}
+
+TEST_F(ConfigApp, StoredValuesAreRead)
+{
+    WriteWholeFile(dir.File("fw.EXE"), "x");
+    user.values = {{"Socket Number", uint32_t{4000}},
+                   {"IP Address", std::string("10.1.2.3")},
+                   {"Serial Port", uint32_t{12}},
+                   {"Saved Phone Number", std::string("5551234")},
+                   {"Saved Firmware File", dir.File("fw.EXE")},
+                   {"Saved Firmware Driver", dir.File("gone.RBF")},
+                   {"Saved Directory", dir.Path()}};
+    CJxConfigApp app(user, machine);
+    app.StartUp();
+    EXPECT_EQ(app.socketNumber, "4000");
+    EXPECT_FALSE(app.socketIsDefault);
+    EXPECT_EQ(app.ipAddress, "10.1.2.3");
+    EXPECT_EQ(app.serialPort, "COM12");
+    EXPECT_EQ(app.phoneNumber, "5551234");
+    EXPECT_EQ(app.savedFirmwareFile, dir.File("fw.EXE"));
+    EXPECT_EQ(app.savedFirmwareDriver, "");  // the file is gone
+    EXPECT_EQ(app.savedDirectory, dir.Path() + "/");
+    EXPECT_EQ(app.resetOption, 1);
+}
+
+TEST_F(ConfigApp, SocketRulesAndValueLimits)
+{
+    struct Case {
+        CMemorySettingsStore::Value socket;
+        const char* number;
+        bool isDefault;
+        const char* ip;
+    } cases[] = {
+        {uint32_t{3001}, "3001", true, "host"},
+        {uint32_t{3002}, "3002", false, "host"},
+        // an address stored without a numeric socket number is not trusted
+        {std::string("3001"), "3001", true, ""},
+    };
+    for (const auto& c : cases) {
+        user.values = {{"Socket Number", c.socket}, {"IP Address", std::string("host")}};
+        CJxConfigApp app(user, machine);
+        EXPECT_EQ(app.socketNumber, c.number);
+        EXPECT_EQ(app.socketIsDefault, c.isDefault);
+        EXPECT_EQ(app.ipAddress, c.ip);
+    }
+    user.values = {{"Saved Phone Number", std::string(25, '5')}, {"Saved Directory", std::string("/no/such/folder")}};
+    CJxConfigApp app(user, machine);
+    app.StartUp();
+    EXPECT_EQ(app.phoneNumber, "");  // too long for its field
+    EXPECT_EQ(app.savedDirectory, app.programFolder + "/");
+}
+
+TEST_F(ConfigApp, UnavailableUserStoreGivesTheMessageAndDefaults)
+{
+    user.exists = false;
+    user.canCreate = false;
+    user.values = {{"Serial Port", uint32_t{3}}};
+    CJxConfigApp app(user, machine);
+    EXPECT_EQ(app.StartupMessage(),
+              "Error in creating registry key: Software\\Corvanta\\Tolvar\\V2\\JxConfig under HKEY_CURRENT_USER");
+    EXPECT_EQ(app.serialPort, "");
+}
+
+TEST_F(ConfigApp, ExitWritesTheSavedValues)
+{
+    {
+        CJxConfigApp app(user, machine);
+        app.StartUp();
+        app.phoneNumber = "5559876";
+        app.savedDirectory = "";
+        app.StoreSerialPort(7);
+        app.StoreSocket(3005, "display.local");
+        app.SaveOnExit();
+        EXPECT_EQ(std::get<std::string>(user.values["Saved Directory"]), app.programFolder);
+    }
+    CJxConfigApp again(user, machine);
+    EXPECT_EQ(again.phoneNumber, "5559876");
+    EXPECT_EQ(again.serialPort, "COM7");
+    EXPECT_EQ(again.socketNumber, "3005");
+    EXPECT_EQ(again.ipAddress, "display.local");
+}
+
+TEST_F(ConfigApp, ServerConfigurationPathLosesItsTrailingSeparator)
+{
+    machine.exists = true;
+    machine.values = {{"Server Configuration Path", std::string("/srv/jx/")}};
+    CJxConfigApp app(user, machine);
+    CKorNetwork link;
+    app.ApplyNetworkPolicies(link, JxPolicyKind::Direct);
+    EXPECT_EQ(app.serverConfigurationPath, "/srv/jx");
+    EXPECT_EQ(app.dataFolder, dir.File("data") + "/");
+}
+
+TEST_F(ConfigApp, PolicyFileVariants)
+{
+    struct Case {
+        const char* what;
+        const char* text;  // nullptr: no file
+        JxPolicyKind kind;
+        int32_t timeout;
+        int retries;
+        bool relaxed;
+    } cases[] = {
+        {"no file", nullptr, JxPolicyKind::Direct, 3000, 3, false},
+        {"no KORCONFIG", "<OTHER/>", JxPolicyKind::Direct, 3000, 3, false},
+        {"full", "<KORCONFIG><NETWORK_TIMEOUTS ip=\"100\" direct=\"200\" dialup=\"300\"/>"
+                 "<NETWORK_RETRIES ip=\"4\" direct=\"5\" dialup=\"6\"/><RELAXED_VALIDATION enable=\"yes\"/></KORCONFIG>",
+         JxPolicyKind::Dialup, 300, 6, true},
+        {"only direct given", "<KORCONFIG><NETWORK_TIMEOUTS direct=\"2500\"/></KORCONFIG>", JxPolicyKind::TcpIp, 0, 3, false},
+        {"retries kept in 8 bits", "<KORCONFIG><NETWORK_RETRIES ip=\"300\"/></KORCONFIG>", JxPolicyKind::TcpIp, 3000, 44, false},
+        {"YES in capitals", "<KORCONFIG><RELAXED_VALIDATION enable=\"YES\"/></KORCONFIG>", JxPolicyKind::Direct, 3000, 3, true},
+        {"relaxed before time-outs is not seen",
+         "<KORCONFIG><RELAXED_VALIDATION enable=\"yes\"/><NETWORK_TIMEOUTS ip=\"1\" direct=\"2\" dialup=\"3\"/></KORCONFIG>",
+         JxPolicyKind::Direct, 2, 3, false},
+        {"retries before time-outs keep their default",
+         "<KORCONFIG><NETWORK_RETRIES direct=\"9\"/><NETWORK_TIMEOUTS direct=\"700\"/></KORCONFIG>",
+         JxPolicyKind::Direct, 700, 3, false},
+        {"not a number reads 0", "<KORCONFIG><NETWORK_TIMEOUTS direct=\"soon\"/></KORCONFIG>", JxPolicyKind::Direct, 0, 3, false},
+        {"broken XML gives defaults", "<KORCONFIG><NETWORK_TIMEOUTS direct=\"5\">", JxPolicyKind::Direct, 3000, 3, false},
+    };
+    for (const auto& c : cases) {
+        std::remove(dir.File("data/KorConfig.xml").c_str());
+        CKorNetwork link;
+        CJxConfigApp app(user, machine);
+        if (c.text != nullptr) {
+            app.ApplyNetworkPolicies(link, c.kind);  // creates the data folder
+            Policy(c.text);
+        }
+        app.ApplyNetworkPolicies(link, c.kind);
+        const int k = static_cast<int>(c.kind);
+        EXPECT_EQ(app.Policies().timeout[k], c.timeout) << c.what;
+        EXPECT_EQ(app.Policies().retries[k], c.retries) << c.what;
+        EXPECT_EQ(app.Policies().relaxedValidation, c.relaxed) << c.what;
+        EXPECT_EQ(link.GetMaxNumberOfRetries(), c.retries) << c.what;
+    }
+}
+}  // namespace

@@ -1,0 +1,72 @@
+#include "CLinkOperation.h"
+
+#include "shell/MessageBox.h"
+#include "shell/StatusText.h"
+
+CLinkOwner::CLinkOwner() { m_link.RegisterEventHandler(&m_events, 0); }
+
+void CLinkOwner::SetProgressView(IProgressView* view)
+{
+    m_progress.store(view);
+    m_events.Bind(view);
+}
+
+void CLinkOwner::SetOperationStatus(const std::string& text)
+{
+    if (IProgressView* view = m_progress.load()) view->SetStatusText(m_cancel.load() ? kJxCancelling : text);
+}
+
+void CLinkOwner::OnAbortRequest()
+{
+    m_cancel.store(true);
+    m_link.Abort();
+    SetOperationStatus(kJxCancelling);
+}
+
+void CLinkOwner::ReportFailure(const std::string& message)
+{
+    if (!m_cancel.load()) JxShowMessage(message);
+}
+
+void CLinkOwner::DisableAbort()
+{
+    if (IProgressView* view = m_progress.load()) view->DisableAbort();
+}
+
+void CLinkOwner::EnableAbort()
+{
+    if (IProgressView* view = m_progress.load()) view->EnableAbort();
+}
+
+bool CLinkOwner::ConnectToDisplay(const std::function<bool(CKorNetwork&)>& configure)
+{
+    SetOperationStatus("Connecting to Network...");
+    // A cancelled operation reports nothing: the operator knows why it ended.
+    if (!configure(m_link)) {
+        ReportFailure(kJxNetworkSettingInvalid);
+        return false;
+    }
+    const int16_t status = m_link.Connect();
+    if (status != KORNET_OK) {
+        ReportFailure(kJxUnableToConnect + StatusText(status));
+        return false;
+    }
+    if (!m_cancel.load()) return true;
+
+    // Abort came while connecting and the connect still went through: undo it.
+    DisableAbort();
+    const int16_t closed = m_link.Disconnect();
+    if (closed != KORNET_OK) JxShowMessage(kJxUnableToDisconnect + StatusText(closed));
+    EnableAbort();
+    return false;
+}
+
+bool CLinkOwner::DisconnectFromDisplay()
+{
+    const int16_t status = m_link.Disconnect();
+    if (status != KORNET_OK) {
+        JxShowMessage(kJxUnableToDisconnect + StatusText(status));
+        return false;
+    }
+    return true;
+}

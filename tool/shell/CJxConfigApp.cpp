@@ -1,0 +1,107 @@
+#include "CJxConfigApp.h"
+
+#include <KorNet.h>
+
+#include "CJxPaths.h"
+
+namespace {
+std::string WithTrailingSlash(std::string s)
+{
+    if (s.empty() || s.back() != '/') s += '/';
+    return s;
+}
+}  // namespace
+
+CJxConfigApp::CJxConfigApp(CSettingsStore& user, CSettingsStore& machine) : m_user(user), m_machine(machine)
+{
+    programFolder = JxProgramFolder();
+    tempFolder = JxTempFolder();
+
+    m_userOpen = m_user.Open(false) || m_user.Open(true);
+    if (!m_userOpen) {
+        m_startupMessage = kUserKeyError;
+        return;
+    }
+    if (auto socket = m_user.ReadNumber("Socket Number")) {
+        socketNumber = std::to_string(static_cast<int32_t>(*socket));
+        socketIsDefault = *socket == 3001;
+        // The address is only trusted next to a socket number stored as one.
+        if (auto ip = m_user.ReadString("IP Address", 50)) ipAddress = *ip;
+    }
+    if (auto port = m_user.ReadNumber("Serial Port")) serialPort = "COM" + std::to_string(static_cast<int32_t>(*port));
+    if (auto phone = m_user.ReadString("Saved Phone Number", 20)) phoneNumber = *phone;
+    if (auto file = m_user.ReadString("Saved Firmware File", 260); file && JxFileExists(*file)) savedFirmwareFile = *file;
+    if (auto driver = m_user.ReadString("Saved Firmware Driver", 260); driver && JxFileExists(*driver))
+        savedFirmwareDriver = *driver;
+}
+
+bool CJxConfigApp::LoadCatalogue(const std::string& path)
+{
+    catalogueLoaded = catalogue.LoadFileWithCrLf(path);
+    return catalogueLoaded;
+}
+
+void CJxConfigApp::StartUp()
+{
+    LoadCatalogue(JxJoinPath(JxShippedDataFolder(catalogueFileName), catalogueFileName));
+    resetOption = 1;
+    savedDirectory = WithTrailingSlash(programFolder);
+    if (m_userOpen) {
+        if (auto dir = m_user.ReadString("Saved Directory", 260); dir && !dir->empty() && JxFolderExists(*dir))
+            savedDirectory = WithTrailingSlash(*dir);
+    }
+}
+
+void CJxConfigApp::SaveOnExit()
+{
+    if (!m_userOpen) m_userOpen = m_user.Open(true);
+    if (!m_userOpen) return;
+    m_user.WriteString("Saved Directory", savedDirectory.empty() ? programFolder : savedDirectory);
+    m_user.WriteString("Saved Phone Number", phoneNumber);
+    m_user.WriteString("Saved Firmware File", savedFirmwareFile);
+    m_user.WriteString("Saved Firmware Driver", savedFirmwareDriver);
+}
+
+void CJxConfigApp::StoreSerialPort(int32_t comNumber)
+{
+    serialPort = "COM" + std::to_string(comNumber);
+    if (m_userOpen) m_user.WriteNumber("Serial Port", static_cast<uint32_t>(comNumber));
+}
+
+void CJxConfigApp::StoreSocket(int32_t socket, const std::string& ip)
+{
+    socketNumber = std::to_string(socket);
+    ipAddress = ip;
+    if (m_userOpen) {
+        m_user.WriteNumber("Socket Number", static_cast<uint32_t>(socket));
+        m_user.WriteString("IP Address", ip);
+    }
+}
+
+void CJxConfigApp::RefreshFolders()
+{
+    serverConfigurationPath = programFolder;
+    if (m_machine.Open(false)) {
+        if (auto path = m_machine.ReadString("Server Configuration Path", 260)) {
+            std::string p = *path;
+            if (!p.empty() && (p.back() == '\\' || p.back() == '/')) p.pop_back();
+            serverConfigurationPath = p;
+        }
+    }
+    dataFolder = JxDataFolder();
+}
+
+std::string CJxConfigApp::PolicyFilePath() const
+{
+    return dataFolder.empty() ? std::string("KorConfig.xml") : dataFolder + "KorConfig.xml";
+}
+
+void CJxConfigApp::ApplyNetworkPolicies(CKorNetwork& link, JxPolicyKind kind)
+{
+    RefreshFolders();
+    m_policies = ReadNetworkPoliciesFile(PolicyFilePath());
+    const int k = static_cast<int>(kind);
+    link.SetMaxNumberOfRetries(m_policies.retries[k]);
+    link.SetTimeOut(m_policies.timeout[k]);
+    if (m_policies.relaxedValidation) link.SetRelaxValidationMode();
+}

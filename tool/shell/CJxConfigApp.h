@@ -1,0 +1,112 @@
+// The application object: every setting the tool keeps between runs, the
+// folders and document names it uses, the factory defaults the configuration
+// windows compare against, and the site policies applied to every link.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "CNetworkPolicies.h"
+#include "CSettingsStore.h"
+#include "xml/CXmlDocument.h"
+
+class CKorNetwork;
+
+// Values a new controller configuration starts from.
+struct CFactoryDefaults {
+    std::string modemInit = "AT&F&D&C0V0S0=1&W0";
+    int32_t serialBaud = 19200;
+    int32_t serialHandshake = 0;
+    int32_t tcpPort = 3001;
+    int32_t udpPort = 3002;
+    std::string gamma = "2.20";
+    std::string gammaMin = "1.00";
+    std::string gammaMax = "2.75";
+    double gammaStep = 0.05;
+    int32_t logmax = 20000;
+    int32_t mode = 0;
+};
+
+// Connection kinds as the connection list and the saved settings number them.
+enum JxConnectionKind { kJxDialup = 0, kJxDirect = 1, kJxTcpIp = 2 };
+
+class CJxConfigApp {
+public:
+    static constexpr const char* kUserKey = "Software\\Corvanta\\Tolvar\\V2\\JxConfig";
+    static constexpr const char* kMachineKey = "Software\\Corvanta\\Tolvar\\V2\\Settings";
+    static constexpr const char* kUserKeyError =
+        "Error in creating registry key: Software\\Corvanta\\Tolvar\\V2\\JxConfig under HKEY_CURRENT_USER";
+
+    // Creation: defaults, folders, then the per-user values. The stores are
+    // not owned and must outlive the object. When the per-user store cannot
+    // be opened or created, StartupMessage() holds the message to show.
+    CJxConfigApp(CSettingsStore& user, CSettingsStore& machine);
+
+    // Start-up: loads the module catalogue from the shipped data folder,
+    // sets the reset option to 1 and reads "Saved Directory".
+    void StartUp();
+    // Exit: writes the four saved values.
+    void SaveOnExit();
+
+    // Message for the operator from creation (empty when none).
+    const std::string& StartupMessage() const { return m_startupMessage; }
+
+    // Before each library configure: refresh folders, read KorConfig.xml,
+    // and give the link the retries and time-out of `kind`, and relaxed
+    // validation when the site enables it.
+    void ApplyNetworkPolicies(CKorNetwork& link, JxPolicyKind kind);
+    std::string PolicyFilePath() const;
+    const CNetworkPolicies& Policies() const { return m_policies; }
+
+    // Direct and TCP/IP panels store their choice at every configure.
+    void StoreSerialPort(int32_t comNumber);
+    void StoreSocket(int32_t socketNumber, const std::string& ipAddress);
+
+    // Loads a catalogue from `path` (start-up uses the shipped MODULES.XML).
+    bool LoadCatalogue(const std::string& path);
+
+    // ---- documents and files ---------------------------------------------
+    std::string configDocumentName = "CONFIG.XML";
+    std::string statusDocumentName = "STATUS.XML";
+    std::string directoryDocumentName = "DIRECTORY.XML";
+    std::string catalogueFileName = "MODULES.XML";
+    bool catalogueLoaded = false;
+    CXmlDocument catalogue;
+    std::string firmwareExtension = ".EXE";
+    std::string firmwareExtensionAlt = ".EXE";
+    std::string driverExtension = ".RBF";
+    std::string driverExtensionAlt = ".RBF";
+
+    // ---- folders -------------------------------------------------------------
+    std::string programFolder;        // no trailing separator
+    std::string tempFolder;           // no trailing separator
+    std::string dataFolder;           // ends with "/" (empty when unusable)
+    std::string serverConfigurationPath;
+
+    // ---- saved choices ------------------------------------------------------
+    std::string savedDirectory;       // ends with "/"
+    std::string savedFirmwareFile;
+    std::string savedFirmwareDriver;
+    int connectionKind = kJxDirect;
+    std::string networkAddress = "1";
+    std::string serialPort;           // "COM3"
+    std::string serialBaud = "19200";
+    int modemIndex = 0;
+    std::string phoneNumber;
+    std::string ipAddress;
+    bool socketIsDefault = true;
+    std::string socketNumber = "3001";
+    uint8_t resetOption = 1;
+
+    CFactoryDefaults factory;
+
+private:
+    void RefreshFolders();
+
+    CSettingsStore& m_user;
+    CSettingsStore& m_machine;
+    bool m_userOpen = false;
+    std::string m_startupMessage;
+    CNetworkPolicies m_policies;
+};

@@ -1,0 +1,29 @@
+#include "MessageBox.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace {
+class CStderrSink : public CMessageSink {
+public:
+    void Show(const std::string& text) override { std::fprintf(stderr, "%s: %s\n", kJxToolName, text.c_str()); }
+    bool AskYesNo(const std::string& text, bool defaultYes) override
+    {
+        std::fprintf(stderr, "%s: %s [%s]\n", kJxToolName, text.c_str(), defaultYes ? "Yes" : "No");
+        return defaultYes;
+    }
+};
+
+CStderrSink g_stderrSink;
+std::atomic<CMessageSink*> g_sink{&g_stderrSink};
+}  // namespace
+
+CMessageSink* JxSetMessageSink(CMessageSink* sink)
+{
+    CMessageSink* previous = g_sink.exchange(sink != nullptr ? sink : &g_stderrSink);
+    return previous == &g_stderrSink ? nullptr : previous;
+}
+
+void JxShowMessage(const std::string& text) { g_sink.load()->Show(text); }
+
+bool JxAskYesNo(const std::string& text, bool defaultYes) { return g_sink.load()->AskYesNo(text, defaultYes); }

@@ -1,0 +1,23 @@
+// Every message the tool shows to the operator goes through here: one box
+// with a single OK button and the tool's name as title (questions get Yes
+// and No). The Qt application installs a sink that shows real boxes on the
+// window thread; tests install a recorder.
+#pragma once
+
+#include <string>
+
+inline constexpr const char* kJxToolName = "JxConfig";
+
+class CMessageSink {
+public:
+    virtual ~CMessageSink() = default;
+    virtual void Show(const std::string& text) = 0;
+    // true for Yes. `defaultYes` says which button Enter presses.
+    virtual bool AskYesNo(const std::string& text, bool defaultYes) = 0;
+};
+
+// Installs `sink` (not owned; null restores the default, which writes to
+// stderr and answers questions with their default). Returns the previous one.
+CMessageSink* JxSetMessageSink(CMessageSink* sink);
+void JxShowMessage(const std::string& text);
+bool JxAskYesNo(const std::string& text, bool defaultYes);
