@@ -196,6 +196,14 @@ inline constexpr size_t JX_FILE_BLOCK_SIZE = 246;
 inline constexpr size_t JX_RTD_BLOCK_SIZE = 230;
 
 // --- dial-up structures ---
+#pragma pack(push, 1)
+// One modem (telephony line that can place data calls) of GetModemList.
+struct modemlist_entry_s {
+    char name[50];      // the first 50 bytes of the line name, zero-terminated when shorter
+    uint32_t dialupId;  // permanent line identifier, for ConfigureDialup
+};
+#pragma pack(pop)
+static_assert(sizeof(modemlist_entry_s) == 54, "modem list entries are 54 bytes");
 
 // --- legacy sign and graphic structures ---
 
@@ -335,6 +343,11 @@ public:
                       int16_t length, jx_resp_send_rtd_s* response, uint8_t option);
 
     // --- dial-up configuration and modem list ---
+    int16_t ConfigureDialup(const char* phoneNumber, uint32_t dialupId);
+    // The modems that can place data calls; null with ERR_COMMAND_NOT_CONFIGURED
+    // unless the link is configured for dial-up. The list belongs to the link
+    // until the next call or its destruction.
+    const modemlist_entry_s* GetModemList(int16_t& status, int16_t& count);
 
     // --- legacy sign commands ---
 
