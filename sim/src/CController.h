@@ -26,6 +26,7 @@ struct CControllerSettings {
     uint64_t volatileBytes = 2000000;
     bool compression = true;        // false: an older controller without compressed transfers
     uint16_t tcpPort = 3001;        // written into the factory CONFIG.XML
+    uint16_t getBlockSize = 246;    // data bytes per block it sends, 1..246
 };
 
 // Per-controller state of a command family. OnReboot runs when the

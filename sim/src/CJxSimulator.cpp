@@ -68,6 +68,10 @@ struct CJxSimulator::Impl final : CSimServices {
     bool Build()
     {
         if (options.addresses.empty()) options.addresses.push_back(1);
+        if (options.getBlockSize < 1 || options.getBlockSize > 246) {
+            error = "block size " + std::to_string(options.getBlockSize) + " is not 1 to 246";
+            return false;
+        }
         for (size_t i = 0; i < options.addresses.size(); ++i) {
             const uint8_t a = options.addresses[i];
             if (a < 1 || a > 240) {
@@ -100,6 +104,7 @@ struct CJxSimulator::Impl final : CSimServices {
             s.volatileBytes = options.volatileBytes;
             s.compression = options.compression;
             s.tcpPort = options.configTcpPort;
+            s.getBlockSize = options.getBlockSize;
             auto c = std::make_unique<CController>(s, std::move(store));
             c->SeedStore(options.samples);
             controllers.push_back(std::move(c));

@@ -123,6 +123,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, CProgramOptions& o, 
             o.sim.bootMs = static_cast<int>(n);
         } else if (a == "--no-samples") {
             o.sim.samples = false;
+        } else if (a == "--get-block-size") {
+            if (!integer(1, 246, n)) return false;
+            o.sim.getBlockSize = static_cast<uint16_t>(n);
         } else if (a == "--no-compression") {
             o.sim.compression = false;
         } else if (a == "--drop") {
@@ -208,6 +211,7 @@ std::string UsageText()
         "  --boot-ms MS         silence after a reset (default 3000)\n"
         "  --no-samples         start with CONFIG.XML only\n"
         "  --no-compression     answer compressed file commands as unsupported (an older controller)\n"
+        "  --get-block-size N   data bytes per block of the files it sends (default 246)\n"
         "\n"
         "Faults:\n"
         "  --drop N             drop the next N replies\n"

@@ -36,6 +36,7 @@ struct CSimOptions {
     std::string displayName;            // ds of the factory CONFIG.XML; empty: the default
     uint16_t configTcpPort = 3001;      // TCP port written into the factory CONFIG.XML
     bool compression = true;            // false: compressed transfers are unsupported (older controller)
+    uint16_t getBlockSize = 246;        // data bytes per block of the files it sends, 1..246
     bool samples = true;                // sample files in a fresh store
     std::string frontEnd;               // a registered line front end ("modem"); empty: none
     std::string frontEndValue;

@@ -50,6 +50,7 @@ struct CJxTransfers final : CControllerExtension {
         bool active = false;
         std::string name;
         uint32_t blocks = 0;
+        uint32_t blockSize = kBlockSize;
         Bytes data;  // what the blocks carry (compressed for sub-command 21)
     } out;
 
@@ -261,8 +262,7 @@ CCommandReply GetHeader(CCommandContext& ctx)
         if (!c.Store().Find(name, entry) || !c.Store().Read(name, file)) return fail(kErrNotFound, "not found");
         sec = entry.sec;
     }
-    if (file.size() > 0xFFFFFFFFu - 1024 || (file.size() + kBlockSize - 1) / kBlockSize > 0xFFFF)
-        return fail(kErrAllocation, "too large to send");
+    if (file.size() > 0xFFFFFFFFu - 1024) return fail(kErrAllocation, "too large to send");
 
     Bytes carried;
     if (compressed && !file.empty()) {
@@ -274,9 +274,11 @@ CCommandReply GetHeader(CCommandContext& ctx)
     } else if (!compressed) {
         carried = file;
     }
-    const uint32_t blocks = static_cast<uint32_t>((carried.size() + kBlockSize - 1) / kBlockSize);
+    const uint32_t blockSize = c.Settings().getBlockSize;
+    const uint32_t blocks = static_cast<uint32_t>((carried.size() + blockSize - 1) / blockSize);
+    if (blocks > 0xFFFF) return fail(kErrAllocation, "too large to send");
     PutLe16(r.data.data() + 116, static_cast<uint16_t>(blocks));
-    PutLe16(r.data.data() + 118, kBlockSize);
+    PutLe16(r.data.data() + 118, static_cast<uint16_t>(blockSize));
     PutLe32(r.data.data() + 120, static_cast<uint32_t>(carried.size()));
     if (compressed) PutLe32(r.data.data() + 125, static_cast<uint32_t>(file.size()));
     PutLe32(r.data.data() + 129, static_cast<uint32_t>(sec));
@@ -285,6 +287,7 @@ CCommandReply GetHeader(CCommandContext& ctx)
     out.active = true;
     out.name = name;
     out.blocks = blocks;
+    out.blockSize = blockSize;
     out.data = std::move(carried);
     return r;
 }
@@ -307,9 +310,9 @@ CCommandReply BlockRequest(CCommandContext& ctx)
         r.note += " of " + std::to_string(out.blocks);
         return r;
     }
-    // Every block carries 246 bytes, the last one what is left.
-    const size_t offset = static_cast<size_t>(number - 1) * kBlockSize;
-    const size_t count = std::min<size_t>(kBlockSize, out.data.size() - offset);
+    // Every block carries the announced block size, the last one what is left.
+    const size_t offset = static_cast<size_t>(number - 1) * out.blockSize;
+    const size_t count = std::min<size_t>(out.blockSize, out.data.size() - offset);
     r.data.resize(kReplyDataOffset + count);
     std::copy_n(out.data.begin() + static_cast<std::ptrdiff_t>(offset), count, r.data.begin() + kReplyDataOffset);
     return r;

@@ -1,0 +1,274 @@
+// jxsim on a line, driven with exact frames: what a controller answers, when
+// it stays silent, how its faults look on the wire.
+#include <gtest/gtest.h>
+
+#include "Documents.h"
+#include "RawHost.h"
+#include "jxsim/CJxSimulator.h"
+
+using jxsim::CJxSimulator;
+using jxsim::CSimOptions;
+
+namespace {
+Bytes Sync(uint8_t address) { return MakeFrame(address, 0x03); }
+
+// The reply to `request` as a controller without faults sends it.
+Bytes ReplyTo(const Bytes& request, uint8_t type, const Bytes& data = {})
+{
+    return MakeFrame(request[2], static_cast<uint8_t>((request[4] & 0xF0) | type), data);
+}
+
+Bytes Extended(uint8_t sub, uint8_t error, size_t size = 8)
+{
+    Bytes d(size, 0);
+    d[0] = 0x80;
+    d[1] = sub;
+    d[2] = error;
+    return d;
+}
+
+CSimOptions Options(std::vector<uint8_t> addresses = {1})
+{
+    CSimOptions o;
+    o.addresses = std::move(addresses);
+    o.bootMs = 60000;  // a reset keeps the controller silent for the whole test
+    return o;
+}
+
+Bytes Rename(uint8_t seq, const std::string& from, const std::string& to)
+{
+    Bytes r = JxRequest(3, 232);
+    PutName(r, 3, from);
+    PutName(r, 113, to);
+    return MakeFrame(1, seq, r);
+}
+}  // namespace
+
+TEST(SimLine, ControllersAnswerOnlyTheirOwnAddress)
+{
+    CJxSimulator sim(Options({1, 2}));
+    ASSERT_TRUE(sim.ListenTcp()) << sim.Error();
+    RawHost host = RawHost::Tcp(sim.TcpPort());
+    ASSERT_TRUE(host.Ok());
+
+    // Sync is echoed as type 3 with the request's sequence nibble.
+    EXPECT_EQ(host.Exchange(Sync(1)), Bytes({0x55, 0xAA, 0x01, 0x00, 0x03, 0xFD}));
+    EXPECT_EQ(host.Exchange(Sync(2)), Sync(2));
+    const Bytes unknown = MakeFrame(2, 0x70, {0x80, 0x63, 0x00});
+    EXPECT_EQ(host.Exchange(unknown), ReplyTo(unknown, 4));
+    const Bytes blank = MakeFrame(1, 0x20, {0x80, 0x0A, 0x01, 0, 0, 0, 0, 0});
+    EXPECT_EQ(host.Exchange(blank), ReplyTo(blank, 1, Extended(0x0A, 0)));
+    EXPECT_TRUE(sim.Display(1).blanked);
+    EXPECT_FALSE(sim.Display(2).blanked);
+
+    // Nobody is at address 3, and a type 0 frame with a bad data checksum
+    // is a bad command.
+    host.Write(Sync(3));
+    EXPECT_TRUE(host.Drain(150).empty());
+    Bytes broken = MakeFrame(1, 0x30, {0x80, 0x0A, 0x00});
+    broken.back() ^= 0x01;
+    EXPECT_EQ(host.Exchange(broken), MakeFrame(1, 0x32));
+}
+
+TEST(SimLine, BroadcastsAreActedOnByListenersAndNeverAnswered)
+{
+    CJxSimulator sim(Options({1, 2}));
+    ASSERT_TRUE(sim.ListenTcp()) << sim.Error();
+    RawHost host = RawHost::Tcp(sim.TcpPort());
+
+    // Address 0 is heard from the start; 241 only once enabled.
+    EXPECT_EQ(host.Exchange(MakeFrame(1, 0x0B)), MakeFrame(1, 0x0B, {0x01, 0x00}));
+    const Bytes enable = MakeFrame(1, 0x18, {241});
+    EXPECT_EQ(host.Exchange(enable), ReplyTo(enable, 1));
+    EXPECT_EQ(host.Exchange(MakeFrame(1, 0x2B)), MakeFrame(1, 0x2B, {0x03, 0x00}));
+    const Bytes notBroadcast = MakeFrame(1, 0x38, {17});
+    EXPECT_EQ(host.Exchange(notBroadcast), ReplyTo(notBroadcast, 2));
+
+    const uint64_t before = sim.FramesHandled();
+    host.Write(MakeFrame(241, 0x10, {0x80, 0x0A, 0x01, 0, 0, 0, 0, 0}));  // blank: only controller 1 listens
+    host.Write(MakeFrame(0, 0x10, {0x80, 0x0E, 0x00, 40, 0, 0, 0, 0}));   // dimming 40: both
+    ASSERT_TRUE(sim.WaitForFrames(before + 2, 2000));
+    EXPECT_TRUE(host.Drain(150).empty());
+    EXPECT_TRUE(sim.Display(1).blanked);
+    EXPECT_FALSE(sim.Display(2).blanked);
+    EXPECT_EQ(sim.Display(1).dimmingLevel, 40);
+    EXPECT_EQ(sim.Display(2).dimmingLevel, 40);
+
+    const Bytes disable = MakeFrame(1, 0x49, {0});
+    EXPECT_EQ(host.Exchange(disable), ReplyTo(disable, 1));
+    EXPECT_EQ(sim.BroadcastMask(1), 0x0002);
+}
+
+TEST(SimLine, RepeatedRequestIsAnsweredAgainNotDoneTwice)
+{
+    CJxSimulator sim(Options());
+    ASSERT_TRUE(sim.PutFile("OLD.MSG", {1, 2, 3}));
+    ASSERT_TRUE(sim.ListenTcp()) << sim.Error();
+    RawHost host = RawHost::Tcp(sim.TcpPort());
+    ASSERT_EQ(host.Exchange(Sync(1)).size(), 6u);
+
+    // The host lost the first reply and sends the same frame again.
+    const Bytes rename = Rename(0x10, "OLD.MSG", "NEW.MSG");
+    const Bytes ok = ReplyTo(rename, 1, Extended(3, 0));
+    EXPECT_EQ(host.Exchange(rename), ok);
+    EXPECT_EQ(host.Exchange(rename), ok);
+    // The same request with the next sequence nibble is a new command.
+    EXPECT_EQ(host.Exchange(Rename(0x20, "OLD.MSG", "NEW.MSG")), MakeFrame(1, 0x21, Extended(3, 2)));
+    // After a sync even an identical frame is new.
+    ASSERT_EQ(host.Exchange(Sync(1)).size(), 6u);
+    EXPECT_EQ(host.Exchange(rename), ReplyTo(rename, 1, Extended(3, 2)));
+    Bytes data;
+    EXPECT_TRUE(sim.GetFile("NEW.MSG", data));
+}
+
+TEST(SimLine, FaultsAsTheHostSeesThem)
+{
+    CJxSimulator sim(Options());
+    ASSERT_TRUE(sim.ListenTcp()) << sim.Error();
+    RawHost host = RawHost::Tcp(sim.TcpPort());
+    ASSERT_EQ(host.Exchange(Sync(1)).size(), 6u);
+    const Bytes request = MakeFrame(1, 0x10, {0x80, 0x0A, 0x00, 0, 0, 0, 0, 0});
+    const Bytes good = ReplyTo(request, 1, Extended(0x0A, 0));
+
+    sim.DropReplies(1);
+    host.Write(request);
+    EXPECT_TRUE(host.Drain(150).empty());
+    EXPECT_EQ(host.Exchange(request), good);  // the retry is answered
+
+    sim.CorruptChecksums(1);
+    Bytes bad = good;
+    bad.back() ^= 0x5A;
+    EXPECT_EQ(host.Exchange(request), bad);
+
+    sim.WrongSequences(1);
+    EXPECT_EQ(host.Exchange(request), MakeFrame(1, 0x21, Extended(0x0A, 0)));
+
+    sim.GarbageBeforeReplies(1, {0x01, 0x55, 0x02});
+    host.Write(request);
+    Bytes expected = {0x01, 0x55, 0x02};
+    expected.insert(expected.end(), good.begin(), good.end());
+    EXPECT_EQ(host.Drain(200), expected);
+
+    sim.SetByteDelayMs(2);
+    EXPECT_EQ(host.Exchange(request), good);
+    sim.SetByteDelayMs(0);
+
+    const auto counts = sim.FaultCounts();
+    EXPECT_EQ(counts.droppedReplies, 1u);
+    EXPECT_EQ(counts.badDataChecksums, 1u);
+    EXPECT_EQ(counts.wrongSequences, 1u);
+    EXPECT_EQ(counts.garbage, 1u);
+}
+
+TEST(SimLine, NamedFileFailsWithItsErrorByte)
+{
+    CJxSimulator sim(Options());
+    ASSERT_TRUE(sim.ListenTcp()) << sim.Error();
+    sim.FailFile("CONFIG.XML", 14);
+    RawHost host = RawHost::Tcp(sim.TcpPort());
+    ASSERT_EQ(host.Exchange(Sync(1)).size(), 6u);
+    Bytes get = JxRequest(2, 120);
+    PutName(get, 3, "CONFIG.XML");
+    const Bytes reply = ReplyData(host.Exchange(MakeFrame(1, 0x10, get)));
+    ASSERT_EQ(reply.size(), 152u);
+    EXPECT_EQ(reply[124], 14);
+    Bytes del = JxRequest(4, 120);
+    PutName(del, 3, "CONFIG.XML");
+    EXPECT_EQ(ReplyData(host.Exchange(MakeFrame(1, 0x20, del))), Extended(4, 14));
+}
+
+TEST(SimLine, CutInTheMiddleOfATransferClosesTheConnection)
+{
+    CJxSimulator sim(Options());
+    ASSERT_TRUE(sim.ListenTcp()) << sim.Error();
+    sim.CloseAfterBlocks(2);
+    RawHost host = RawHost::Tcp(sim.TcpPort());
+    ASSERT_EQ(host.Exchange(Sync(1)).size(), 6u);
+    Bytes header = JxRequest(1, 136);
+    PutName(header, 3, "CONFIG.XML");
+    header[117] = 3;    // blocks
+    header[119] = 246;  // block size
+    header[121] = 0xE2; // length 738 = 0x2E2
+    header[122] = 0x02;
+    EXPECT_EQ(ReplyData(host.Exchange(MakeFrame(1, 0x10, header)))[2], 0);
+    Bytes block = JxRequest(5, 255);
+    block[3] = 1;
+    EXPECT_EQ(ReplyData(host.Exchange(MakeFrame(1, 0x20, block)))[2], 0);
+    block[3] = 2;
+    host.Write(MakeFrame(1, 0x30, block));
+    EXPECT_TRUE(host.Closed(2000));
+    // The half-sent file never replaced the stored one, and the next client
+    // is served.
+    Bytes config;
+    ASSERT_TRUE(sim.GetFile("CONFIG.XML", config));
+    EXPECT_EQ(std::string(config.begin(), config.begin() + 5), "<?xml");
+    RawHost next = RawHost::Tcp(sim.TcpPort());
+    EXPECT_EQ(next.Exchange(Sync(1)), Sync(1));
+}
+
+TEST(SimLine, ResetAnswersThenRebootsSilently)
+{
+    CJxSimulator sim(Options());
+    ASSERT_TRUE(sim.ListenTcp()) << sim.Error();
+    RawHost host = RawHost::Tcp(sim.TcpPort());
+    ASSERT_EQ(host.Exchange(Sync(1)).size(), 6u);
+    const Bytes reset = MakeFrame(1, 0x10, {0x80, 0x0B, 0x01, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(host.Exchange(reset), ReplyTo(reset, 1, Extended(0x0B, 0)));
+    EXPECT_EQ(sim.ResetCount(), 1);
+    EXPECT_TRUE(sim.Booting());
+    host.Write(Sync(1));
+    EXPECT_TRUE(host.Drain(150).empty());
+    const auto commands = sim.Commands();
+    ASSERT_FALSE(commands.empty());
+    EXPECT_EQ(commands.back().note, "booting");
+}
+
+TEST(SimLine, BootReadsSoftwareAddressSerialSpeedAndFirmware)
+{
+    CSimOptions o = Options();
+    o.bootMs = 0;
+    CJxSimulator sim(o);
+    Bytes config;
+    ASSERT_TRUE(sim.GetFile("CONFIG.XML", config));
+    std::string text(config.begin(), config.end());
+    text.replace(text.find("sw=\"0\""), 6, "sw=\"7\"");
+    text.replace(text.find("baud=\"19200\""), 12, "baud=\"38400\"");
+    ASSERT_TRUE(sim.PutFile("CONFIG.XML", Bytes(text.begin(), text.end())));
+    // A newer image than the factory MAIN.EXE: the controller boots it.
+    ASSERT_TRUE(sim.PutFile("NEW.EXE", jxsim::MakeFirmwareImage("Tolvar Jx firmware V 3.10"), 1800000000));
+    ASSERT_TRUE(sim.ListenTcp()) << sim.Error();
+    RawHost host = RawHost::Tcp(sim.TcpPort());
+    ASSERT_EQ(host.Exchange(Sync(1)).size(), 6u);
+    EXPECT_EQ(sim.FirmwareVersion(), "TJX-3.08");
+    host.Exchange(MakeFrame(1, 0x10, {0x80, 0x0B, 0x01, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(sim.CurrentAddress(), 7);
+    EXPECT_EQ(sim.Baud(), 38400u);
+    EXPECT_EQ(sim.FirmwareVersion(), "TJX-3.10");
+    host.Write(Sync(1));
+    EXPECT_TRUE(host.Drain(150).empty());
+    EXPECT_EQ(host.Exchange(Sync(7)), Sync(7));
+}
+
+TEST(SimLine, PseudoTerminalAnswersOnlyAtItsSpeed)
+{
+    CJxSimulator sim(Options());
+    ASSERT_TRUE(sim.OpenPty()) << sim.Error();
+    RawHost host = RawHost::Serial(sim.PtyPath(), 9600);
+    ASSERT_TRUE(host.Ok());
+    host.Write(Sync(1));
+    EXPECT_TRUE(host.Drain(150).empty());
+    host.SetSpeed(19200);
+    EXPECT_EQ(host.Exchange(Sync(1)), Sync(1));
+
+    // The new speed takes effect after the reply, which still goes at the old one.
+    const Bytes baud = MakeFrame(1, 0x1C, {0x00, 0xE1, 0x00, 0x00});  // 57600
+    EXPECT_EQ(host.Exchange(baud), ReplyTo(baud, 1));
+    EXPECT_EQ(sim.Baud(), 57600u);
+    host.Write(Sync(1));
+    EXPECT_TRUE(host.Drain(150).empty());
+    host.SetSpeed(57600);
+    EXPECT_EQ(host.Exchange(Sync(1)), Sync(1));
+    // A speed no controller runs at is a bad command.
+    const Bytes odd = MakeFrame(1, 0x1C, {0x39, 0x30, 0x00, 0x00});
+    EXPECT_EQ(host.Exchange(odd), ReplyTo(odd, 2));
+}
