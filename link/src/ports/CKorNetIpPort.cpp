@@ -4,13 +4,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include "CFdReader.h"  // KorNetNowMs
 #include "KorNet.h"
 
 namespace {
@@ -83,8 +86,14 @@ int16_t CKorNetIpPort::Open()
     // Every frame leaves at once instead of waiting to be merged with the next.
     const int one = 1;
     (void)::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    // From here on the socket blocks, each wait bounded by the time-out
+    // (SO_RCVTIMEO, SO_SNDTIMEO): a reply then costs one receive call, not a
+    // readiness wait and a receive.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return fail();
     m_fd = fd;
-    m_reader.Reset(fd);
+    m_begin = m_end = 0;
+    m_timeOutsChanged = true;
     return KORNET_OK;
 }
 
@@ -94,19 +103,33 @@ int16_t CKorNetIpPort::Close()
         ::close(m_fd);
         m_fd = -1;
     }
-    m_reader.Reset(-1);
+    m_begin = m_end = 0;
     return KORNET_OK;
+}
+
+void CKorNetIpPort::ApplyTimeOuts()
+{
+    if (!m_timeOutsChanged || m_fd < 0) return;
+    // A zero timeval means "wait for ever" to the socket; a time-out of 0
+    // is handled as "do not wait" by the callers instead.
+    const int32_t ms = m_timeOut > 0 ? m_timeOut : 1;
+    const timeval receive{ms / 1000, (ms % 1000) * 1000};
+    const int32_t sendMs = ms + 250;
+    const timeval send{sendMs / 1000, (sendMs % 1000) * 1000};
+    (void)::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &receive, sizeof receive);
+    (void)::setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &send, sizeof send);
+    m_timeOutsChanged = false;
 }
 
 int16_t CKorNetIpPort::Write(const uint8_t* bytes, int16_t length)
 {
     if (m_fd < 0 || length < 0 || (bytes == nullptr && length > 0)) return ERR_NETWORK_NO_WRITE;
+    ApplyTimeOuts();
     // The whole frame must leave: half a frame would only confuse the
     // controller. MSG_NOSIGNAL: a controller that hung up is a status, not a
     // SIGPIPE that ends the caller's program.
     const size_t total = static_cast<size_t>(length);
     size_t done = 0;
-    const int64_t deadline = KorNetNowMs() + (m_timeOut > 0 ? m_timeOut : 0) + 250;
     while (done < total) {
         const ssize_t n = ::send(m_fd, bytes + done, total - done, MSG_NOSIGNAL);
         if (n > 0) {
@@ -114,40 +137,49 @@ int16_t CKorNetIpPort::Write(const uint8_t* bytes, int16_t length)
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            const int64_t left = deadline - KorNetNowMs();
-            if (left <= 0) return ERR_NETWORK_NO_WRITE;
-            pollfd p{m_fd, POLLOUT, 0};
-            (void)::poll(&p, 1, static_cast<int>(left));
-            continue;
-        }
-        return ERR_NETWORK_NO_WRITE;
+        return ERR_NETWORK_NO_WRITE;  // an error, or no room within the send time-out
     }
     return KORNET_OK;
 }
 
 int16_t CKorNetIpPort::ReadByte(uint8_t& byte)
 {
-    switch (m_reader.ReadByte(byte, m_timeOut)) {
-    case CFdReader::Result::Byte: return KORNET_OK;
-    case CFdReader::Result::TimedOut:
-    case CFdReader::Result::Closed: return ERR_SIGN_NO_RESPONSE;  // a controller that hung up answers nothing
-    case CFdReader::Result::Error: break;
+    if (m_begin < m_end) {
+        byte = m_buffer[m_begin++];
+        return KORNET_OK;
     }
-    return ERR_NETWORK_NO_READ;
+    if (m_fd < 0) return ERR_NETWORK_NO_READ;
+    ApplyTimeOuts();
+    const int flags = m_timeOut > 0 ? 0 : MSG_DONTWAIT;
+    const int64_t deadline = KorNetNowMs() + m_timeOut;
+    for (;;) {
+        const ssize_t n = ::recv(m_fd, m_buffer, sizeof m_buffer, flags);
+        if (n > 0) {
+            m_begin = 1;
+            m_end = static_cast<size_t>(n);
+            byte = m_buffer[0];
+            return KORNET_OK;
+        }
+        if (n == 0) return ERR_SIGN_NO_RESPONSE;  // a controller that hung up answers nothing
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return ERR_SIGN_NO_RESPONSE;
+        if (errno != EINTR) return ERR_NETWORK_NO_READ;
+        // A signal cut the wait short: wait out only what is left of it.
+        const int64_t left = deadline - KorNetNowMs();
+        if (left <= 0) return ERR_SIGN_NO_RESPONSE;
+        const timeval rest{static_cast<time_t>(left / 1000), static_cast<suseconds_t>((left % 1000) * 1000)};
+        (void)::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &rest, sizeof rest);
+        m_timeOutsChanged = true;  // the full time-out again for the next byte
+    }
 }
 
 // Drops what the receive buffer holds and one helping of what the system
 // holds; anything still arriving is left to the start-byte hunt.
 void CKorNetIpPort::FlushInput()
 {
-    m_reader.Discard();
+    m_begin = m_end = 0;
     if (m_fd < 0) return;
-    pollfd p{m_fd, POLLIN, 0};
-    if (::poll(&p, 1, 0) > 0 && (p.revents & POLLIN) != 0) {
-        uint8_t junk[255];
-        (void)::recv(m_fd, junk, sizeof junk, MSG_DONTWAIT);
-    }
+    uint8_t junk[255];
+    (void)::recv(m_fd, junk, sizeof junk, MSG_DONTWAIT);
 }
 
 std::string KorNetRemoteLogName(const uint8_t address[4], uint16_t tcpPort)

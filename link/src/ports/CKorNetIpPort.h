@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include "CFdReader.h"
 #include "CKorNetAbstractPort.h"
 
 class CKorNetIpPort : public CKorNetAbstractPort {
@@ -31,11 +30,19 @@ public:
     static int32_t ConnectWaitMs(int32_t timeOut);
 
 private:
+    // Puts the port's time-out on the socket's blocking waits when it changed.
+    void ApplyTimeOuts();
+
     uint8_t m_address[4] = {};
     bool m_hasAddress = false;
     uint16_t m_tcpPort;
     int m_fd = -1;
-    CFdReader m_reader;
+    // Replies are read a byte at a time, each byte within the time-out. The
+    // buffer takes whatever has arrived in one receive, so a reply costs one
+    // system call rather than one per byte; FlushInput empties it.
+    uint8_t m_buffer[512];
+    size_t m_begin = 0;
+    size_t m_end = 0;
 };
 
 // "Remote a,b,c,d;port.txt", the diagnostics log name of a TCP/IP link.
