@@ -50,7 +50,8 @@ CXmlDocument& CXmlDocument::operator=(const CXmlDocument& other)
 
 bool CXmlDocument::Parse(std::string text, bool isUtf8)
 {
-    m_text = isUtf8 ? Utf8ToSingleByte(text) : std::move(text);
+    if (isUtf8) Utf8ToSingleByteInPlace(text);
+    m_text = std::move(text);
     m_error.clear();
     ResetPosition();
 

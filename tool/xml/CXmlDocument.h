@@ -124,6 +124,8 @@ public:
     // their character's low eight bits; longer sequences, and a lead byte cut
     // off at the end, give "?"; other bytes are copied.
     static std::string Utf8ToSingleByte(std::string_view text);
+    // The same, converting text where it stands (the result is never longer).
+    static void Utf8ToSingleByteInPlace(std::string& text);
     // Tool text (Latin-1) to UTF-8.
     static std::string SingleByteToUtf8(std::string_view text);
 

@@ -19,17 +19,13 @@ size_t AsciiRun(const unsigned char* p, const unsigned char* end)
     return static_cast<size_t>(q - p);
 }
 
-}  // namespace
-
-std::string CXmlDocument::Utf8ToSingleByte(std::string_view text)
+// Converts [p, end) into out, which may be p itself: every character takes at
+// least one byte and gives exactly one. Returns the end of the output.
+char* ConvertUtf8(const unsigned char* p, const unsigned char* end, char* o)
 {
-    std::string out(text.size(), '\0');
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* end = p + text.size();
-    char* o = out.data();
     while (p < end) {
         const size_t run = AsciiRun(p, end);
-        std::memcpy(o, p, run);
+        if (reinterpret_cast<const unsigned char*>(o) != p) std::memmove(o, p, run);
         o += run;
         p += run;
         if (p == end) break;
@@ -40,8 +36,8 @@ std::string CXmlDocument::Utf8ToSingleByte(std::string_view text)
             if (p == end) {
                 *o++ = '?';  // cut off after its lead byte
             } else {
-                *o++ = static_cast<char>((((lead & 0x1F) << 6) | (*p & 0x3F)) & 0xFF);
-                ++p;
+                const unsigned char next = *p++;
+                *o++ = static_cast<char>((((lead & 0x1F) << 6) | (next & 0x3F)) & 0xFF);
             }
         } else {
             // Three or four bytes: a character Latin-1 cannot hold. Its
@@ -55,8 +51,23 @@ std::string CXmlDocument::Utf8ToSingleByte(std::string_view text)
             *o++ = '?';
         }
     }
-    out.resize(static_cast<size_t>(o - out.data()));
+    return o;
+}
+
+}  // namespace
+
+std::string CXmlDocument::Utf8ToSingleByte(std::string_view text)
+{
+    std::string out(text);
+    Utf8ToSingleByteInPlace(out);
     return out;
+}
+
+void CXmlDocument::Utf8ToSingleByteInPlace(std::string& text)
+{
+    auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const char* end = ConvertUtf8(p, p + text.size(), text.data());
+    text.resize(static_cast<size_t>(end - text.data()));
 }
 
 std::string CXmlDocument::SingleByteToUtf8(std::string_view text)
