@@ -63,14 +63,6 @@ TEST(IpLookup, ResolvesNamesAndDottedAddresses)
     EXPECT_TRUE(status == ERR_DNS_HOST_NOT_FOUND || status == ERR_DNS_TRY_AGAIN) << status;
 }
 
-TEST(IpPort, ConnectWaitFollowsTheTimeOutWithinItsBounds)
-{
-    EXPECT_EQ(CKorNetIpPort::ConnectWaitMs(1000), 5000);  // the documented default
-    EXPECT_EQ(CKorNetIpPort::ConnectWaitMs(100), CKorNetwork::CONNECT_WAIT_MIN_MS);
-    EXPECT_EQ(CKorNetIpPort::ConnectWaitMs(0x7FFFFFFF), CKorNetwork::CONNECT_WAIT_MAX_MS);
-    EXPECT_EQ(KorNetRemoteLogName(TcpPeer::Loopback(), 40000), "Remote 127,0,0,1;40000.txt");
-}
-
 TEST(IpPort, FlushInputEmptiesTheReceiveBuffer)
 {
     TcpPeer peer;
@@ -277,17 +269,4 @@ TEST_F(RemoteLink, ControllerThatHangsUpGivesNoResponse)
     EXPECT_EQ(p.get(), KORNET_OK);
 }
 
-TEST_F(RemoteLink, RawAccess)
-{
-    ConnectTo(peer.Port());
-    const uint8_t out[4] = {0xDE, 0xAD, 0xBE, 0xEF};
-    EXPECT_EQ(link.WritePort(out, 4), KORNET_OK);
-    EXPECT_EQ(peer.Read(4), Bytes(out, out + 4));
-    peer.Write({0x42, 0x43});
-    uint8_t in = 0;
-    EXPECT_EQ(link.ReadChar(in), KORNET_OK);
-    EXPECT_EQ(in, 0x42);
-    EXPECT_EQ(link.FlushReceiveBuffer(), KORNET_OK);  // drops the 0x43 in the buffer
-    EXPECT_EQ(link.ReadChar(in), ERR_SIGN_NO_RESPONSE);
-}
 }  // namespace

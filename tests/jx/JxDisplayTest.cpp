@@ -89,20 +89,6 @@ TEST_F(JxDisplay, EveryCommandSendsItsExactRequest)
     EXPECT_TRUE(progress.calls.empty());
 }
 
-TEST_F(JxDisplay, RepliesThatDoNotMatchAreRetriedThenReported)
-{
-    // An echo of another sub-command is not this command's reply.
-    link.SetMaxNumberOfRetries(1);
-    auto r = Async([&] { return link.JxBlankDisplay(kAddr, 0, nullptr); });
-    AnswerSync(kAddr);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const Bytes frame = NextCommand(kAddr);
-        peer.Write(ReplyTo(frame, 1, {0x80, 11, 0}));
-    }
-    EXPECT_EQ(r.get(), ERR_SIGN_INVALID_RESPONSE);
-    ExpectSilence();
-}
-
 TEST_F(JxDisplay, RunningMessageFillsItsOutArguments)
 {
     char name[110];
