@@ -61,6 +61,7 @@ struct CJxSimulator::Impl final : CSimServices {
         std::string path;
         int number;
         std::string device;
+        std::vector<std::string> replaced;
     };
     std::vector<PortMapEntry> portMapEntries;
 
@@ -441,7 +442,7 @@ struct CJxSimulator::Impl final : CSimServices {
         }
         if (line) line->Interrupt();
         if (thread.joinable()) thread.join();
-        for (const auto& e : portMapEntries) RemovePortMapEntry(e.path, e.number, e.device);
+        for (const auto& e : portMapEntries) RemovePortMapEntry(e.path, e.number, e.device, e.replaced);
         portMapEntries.clear();
     }
 };
@@ -493,8 +494,9 @@ bool CJxSimulator::RegisterComPort(int number, const std::string& mapPath)
         return false;
     }
     const std::string path = mapPath.empty() ? DefaultPortMapPath() : mapPath;
-    if (!AddPortMapEntry(path, number, m_impl->pty->SlavePath(), m_impl->error)) return false;
-    m_impl->portMapEntries.push_back({path, number, m_impl->pty->SlavePath()});
+    std::vector<std::string> replaced;
+    if (!AddPortMapEntry(path, number, m_impl->pty->SlavePath(), replaced, m_impl->error)) return false;
+    m_impl->portMapEntries.push_back({path, number, m_impl->pty->SlavePath(), replaced});
     return true;
 }
 

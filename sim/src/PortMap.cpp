@@ -84,20 +84,25 @@ std::string DefaultPortMapPath()
     return {};
 }
 
-bool AddPortMapEntry(const std::string& mapPath, int number, const std::string& device, std::string& error)
+bool AddPortMapEntry(const std::string& mapPath, int number, const std::string& device,
+                     std::vector<std::string>& replaced, std::string& error)
 {
     if (mapPath.empty()) {
         error = "no port map: set KORNET_PORTMAP or HOME";
         return false;
     }
     std::vector<std::string> kept;
-    for (const auto& l : ReadLines(mapPath))
+    replaced.clear();
+    for (const auto& l : ReadLines(mapPath)) {
         if (LineNumber(l, nullptr) != number) kept.push_back(l);
+        else replaced.push_back(l);
+    }
     kept.push_back("COM" + std::to_string(number) + "=" + device);
     return WriteLines(mapPath, kept, error);
 }
 
-void RemovePortMapEntry(const std::string& mapPath, int number, const std::string& device)
+void RemovePortMapEntry(const std::string& mapPath, int number, const std::string& device,
+                        const std::vector<std::string>& replaced)
 {
     if (mapPath.empty()) return;
     std::vector<std::string> kept;
@@ -106,6 +111,7 @@ void RemovePortMapEntry(const std::string& mapPath, int number, const std::strin
         std::string d;
         if (LineNumber(l, &d) == number && d == device) {
             found = true;
+            kept.insert(kept.end(), replaced.begin(), replaced.end());
             continue;
         }
         kept.push_back(l);

@@ -4,14 +4,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace jxsim {
 
 // $KORNET_PORTMAP, else $XDG_CONFIG_HOME/kornet/ports, else ~/.config/kornet/ports.
 std::string DefaultPortMapPath();
-// Replaces every line for COMn with "COMn=device"; other lines stay.
-bool AddPortMapEntry(const std::string& mapPath, int number, const std::string& device, std::string& error);
-// Removes the line "COMn=device" if it is still there.
-void RemovePortMapEntry(const std::string& mapPath, int number, const std::string& device);
+// Replaces every line for COMn with "COMn=device"; other lines stay. The
+// lines it replaced go to `replaced`, for RemovePortMapEntry to put back.
+bool AddPortMapEntry(const std::string& mapPath, int number, const std::string& device,
+                     std::vector<std::string>& replaced, std::string& error);
+// Takes the line "COMn=device" out again, if it is still there, and puts
+// back the lines it replaced.
+void RemovePortMapEntry(const std::string& mapPath, int number, const std::string& device,
+                        const std::vector<std::string>& replaced);
 
 }  // namespace jxsim

@@ -74,7 +74,8 @@ public:
     // Starts them on a new pseudo-terminal (see PtyPath).
     bool OpenPty();
     // Enters the pseudo-terminal in a port map as "COMn=<path>", replacing
-    // any line for COMn; taken out again when the simulator stops. The map
+    // any line for COMn; when the simulator stops, the lines it replaced
+    // come back in its place. The map
     // is `mapPath`, else $KORNET_PORTMAP, else ~/.config/kornet/ports.
     bool RegisterComPort(int number, const std::string& mapPath = {});
     std::string PortMapPath() const;
