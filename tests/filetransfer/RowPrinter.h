@@ -1,0 +1,11 @@
+// Readable rows in test failures.
+#pragma once
+
+#include <ostream>
+
+#include "filetransfer/CRemotePane.h"
+
+inline void PrintTo(const CFileListRow& row, std::ostream* os)
+{
+    *os << "{\"" << row.name << "\", \"" << row.sizeText << "\", \"" << row.timeText << "\", " << row.itemData << "}";
+}
