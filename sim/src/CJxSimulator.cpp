@@ -396,20 +396,21 @@ struct CJxSimulator::Impl final : CSimServices {
         Record(f, a.name, a.command, duplicate ? nullptr : &a.reply, a.reply.note, false, duplicate,
                out.bytes.empty() ? -1 : a.reply.type);
         if (!duplicate) LogCommand(f.address, a, false);
-        lock.unlock();
 
-        bool cutFailed = false;
+        // What the command changes takes effect before the reply leaves, so
+        // a host that has the reply sees it done; the new line speed and the
+        // reboot still only matter to the frames after it.
         if (out.cutLine) {
             Log("cutting the line in the middle of a transfer");
-            cutFailed = !line->DropPeer();
-        } else if (!out.bytes.empty()) {
-            Send(out);
+            deaf = !line->DropPeer();
         }
-
-        lock.lock();
-        if (cutFailed) deaf = true;
         if (a.newBaud != 0) c->SetBaud(a.newBaud);
         if (a.reply.rebootAfter) Reboot(*c);
+        lock.unlock();
+
+        if (!out.cutLine && !out.bytes.empty()) Send(out);
+
+        lock.lock();
         Done();
     }
 
