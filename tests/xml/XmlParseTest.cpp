@@ -225,6 +225,15 @@ TEST(XmlParse, CopyTakesTextTableAndCursorButNotTheError)
     EXPECT_EQ(copy.GetChildAttribute("v"), "3");
     EXPECT_EQ(doc.GetChildAttribute("v"), "2");
     EXPECT_EQ(doc.GetText(), "<R><A v=\"1\"/><B v=\"2\"/></R>");
+
+    // Moving takes everything and leaves an empty document behind, whose
+    // old cursor no longer points anywhere.
+    CXmlDocument moved(std::move(doc));
+    EXPECT_EQ(moved.GetChildAttribute("v"), "2");
+    EXPECT_EQ(doc.GetText(), "");  // NOLINT(bugprone-use-after-move)
+    EXPECT_EQ(doc.GetChildAttribute("v"), "");
+    EXPECT_FALSE(doc.FindNextChild());
+    EXPECT_FALSE(doc.AppendChild("X"));
 }
 
 TEST(XmlParse, LoadFileConvertsUtf8)

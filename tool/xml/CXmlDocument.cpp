@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "xml/XmlScan.h"
 
@@ -42,6 +43,29 @@ CXmlDocument& CXmlDocument::operator=(const CXmlDocument& other)
         m_child = other.m_child;
         m_nextFree = other.m_nextFree;
         m_nodeType = other.m_nodeType;
+    }
+    return *this;
+}
+
+CXmlDocument::CXmlDocument(CXmlDocument&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+CXmlDocument& CXmlDocument::operator=(CXmlDocument&& other) noexcept
+{
+    if (this != &other) {
+        m_text = std::move(other.m_text);
+        m_error = std::move(other.m_error);
+        m_positions = std::move(other.m_positions);
+        m_parent = std::exchange(other.m_parent, 0);
+        m_current = std::exchange(other.m_current, 0);
+        m_child = std::exchange(other.m_child, 0);
+        m_nextFree = std::exchange(other.m_nextFree, 0);
+        m_nodeType = std::exchange(other.m_nodeType, NodeNone);
+        other.m_text.clear();
+        other.m_error.clear();
+        other.m_positions.clear();
     }
     return *this;
 }

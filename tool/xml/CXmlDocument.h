@@ -53,8 +53,9 @@ public:
     // Copies text, position table and cursor; the error text is not copied.
     CXmlDocument(const CXmlDocument& other);
     CXmlDocument& operator=(const CXmlDocument& other);
-    CXmlDocument(CXmlDocument&&) noexcept = default;
-    CXmlDocument& operator=(CXmlDocument&&) noexcept = default;
+    // Moving leaves the source an empty document.
+    CXmlDocument(CXmlDocument&& other) noexcept;
+    CXmlDocument& operator=(CXmlDocument&& other) noexcept;
 
     // Replaces the whole document with text (converted from UTF-8 first when
     // isUtf8) and parses its first top-level element; the cursor is reset.

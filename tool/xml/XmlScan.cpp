@@ -1,19 +1,10 @@
 #include "xml/XmlScan.h"
 
-#include <array>
-#include <cstring>
+#include <algorithm>
 
 namespace xml {
 
 namespace {
-
-constexpr std::array<bool, 256> MakeStopTable()
-{
-    std::array<bool, 256> table{};
-    for (unsigned char c : std::string_view(" \t\n\r<>=\\/?!")) table[c] = true;
-    return table;
-}
-constexpr std::array<bool, 256> kStop = MakeStopTable();
 
 inline int32_t Size(std::string_view text)
 {
@@ -115,43 +106,6 @@ std::string Escape(std::string_view text, bool attribute)
 }
 
 }  // namespace
-
-bool IsTokenStop(char c)
-{
-    return kStop[static_cast<unsigned char>(c)];
-}
-
-bool ReadToken(std::string_view text, int32_t pos, Token& token)
-{
-    const int32_t n = Size(text);
-    if (pos < 0) pos = 0;
-    while (pos < n && IsSpace(text[static_cast<size_t>(pos)])) ++pos;
-    if (pos >= n) return false;
-    const char first = text[static_cast<size_t>(pos)];
-    if (first == '"' || first == '\'') {
-        const void* close = std::memchr(text.data() + pos + 1, first, static_cast<size_t>(n - pos - 1));
-        token.quoted = true;
-        token.begin = pos + 1;
-        if (close) {
-            token.end = static_cast<int32_t>(static_cast<const char*>(close) - text.data());
-            token.next = token.end + 1;
-        } else {
-            token.end = n;
-            token.next = n;
-        }
-        return true;
-    }
-    token.quoted = false;
-    token.begin = pos;
-    if (kStop[static_cast<unsigned char>(first)]) {
-        token.end = token.next = pos + 1;
-        return true;
-    }
-    int32_t end = pos + 1;
-    while (end < n && !kStop[static_cast<unsigned char>(text[static_cast<size_t>(end)])]) ++end;
-    token.end = token.next = end;
-    return true;
-}
 
 Node ScanNode(std::string_view text, int32_t pos)
 {

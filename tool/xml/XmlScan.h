@@ -5,7 +5,9 @@
 // Every function takes the whole text and an offset and never reads outside
 // the text, whatever it holds.
 
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -17,9 +19,22 @@ inline bool IsSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+namespace detail {
+constexpr std::array<bool, 256> MakeStopTable()
+{
+    std::array<bool, 256> table{};
+    for (unsigned char c : std::string_view(" \t\n\r<>=\\/?!")) table[c] = true;
+    return table;
+}
+inline constexpr std::array<bool, 256> kStop = MakeStopTable();
+}  // namespace detail
+
 // White space or one of the seven delimiters < > = \ / ? ! : the characters
 // that end an unquoted token.
-bool IsTokenStop(char c);
+inline bool IsTokenStop(char c)
+{
+    return detail::kStop[static_cast<unsigned char>(c)];
+}
 
 // One token of a tag. [begin, end) is its value (without the quotes of a
 // quoted token); next is where reading goes on.
@@ -44,7 +59,38 @@ struct Token {
 // Skips white space from pos and reads one token: a quoted value ("..." or
 // '...', running to the end of the text when the closing quote is missing), a
 // single delimiter, or a run of other characters. False at the end of the text.
-bool ReadToken(std::string_view text, int32_t pos, Token& token);
+// Inline: the parser reads one or more tokens per element.
+inline bool ReadToken(std::string_view text, int32_t pos, Token& token)
+{
+    const int32_t n = static_cast<int32_t>(text.size());
+    if (pos < 0) pos = 0;
+    while (pos < n && IsSpace(text[static_cast<size_t>(pos)])) ++pos;
+    if (pos >= n) return false;
+    const char first = text[static_cast<size_t>(pos)];
+    if (first == '"' || first == '\'') {
+        const void* close = std::memchr(text.data() + pos + 1, first, static_cast<size_t>(n - pos - 1));
+        token.quoted = true;
+        token.begin = pos + 1;
+        if (close) {
+            token.end = static_cast<int32_t>(static_cast<const char*>(close) - text.data());
+            token.next = token.end + 1;
+        } else {
+            token.end = n;
+            token.next = n;
+        }
+        return true;
+    }
+    token.quoted = false;
+    token.begin = pos;
+    if (IsTokenStop(first)) {
+        token.end = token.next = pos + 1;
+        return true;
+    }
+    int32_t end = pos + 1;
+    while (end < n && !IsTokenStop(text[static_cast<size_t>(end)])) ++end;
+    token.end = token.next = end;
+    return true;
+}
 
 // Kinds of node, with the codes under which they are reported.
 enum NodeKind : int32_t {
