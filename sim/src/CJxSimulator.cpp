@@ -121,9 +121,10 @@ struct CJxSimulator::Impl final : CSimServices {
                 error = "no line front end named " + options.frontEnd;
                 return false;
             }
-            opened = f->wrap(std::move(opened), options.frontEndValue);
+            std::string why;
+            opened = f->wrap(std::move(opened), options.frontEndValue, why);
             if (!opened) {
-                error = "the " + options.frontEnd + " front end could not start";
+                error = "--" + options.frontEnd + ": " + (why.empty() ? "cannot start" : why);
                 return false;
             }
         }

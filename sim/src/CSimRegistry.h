@@ -26,7 +26,10 @@ struct CLineFrontEnd {
     std::string name;         // the program's option is --<name>
     std::string valueName;    // empty: a flag without a value
     std::string help;         // one line for --help
-    std::function<std::unique_ptr<CSimLine>(std::unique_ptr<CSimLine> inner, const std::string& value)> wrap;
+    // The wrapped line, or null with a reason in `error`.
+    std::function<std::unique_ptr<CSimLine>(std::unique_ptr<CSimLine> inner, const std::string& value,
+                                            std::string& error)>
+        wrap;
 };
 
 class CSimRegistry {

@@ -4,6 +4,7 @@
 
 #include "Documents.h"
 #include "RawHost.h"
+#include "TempDir.h"
 #include "jxsim/CJxSimulator.h"
 
 using jxsim::CJxSimulator;
@@ -271,4 +272,35 @@ TEST(SimLine, PseudoTerminalAnswersOnlyAtItsSpeed)
     // A speed no controller runs at is a bad command.
     const Bytes odd = MakeFrame(1, 0x1C, {0x39, 0x30, 0x00, 0x00});
     EXPECT_EQ(host.Exchange(odd), ReplyTo(odd, 2));
+}
+
+TEST(SimLine, FrontEndWrapsTheLine)
+{
+    TempDir dir;
+    CSimOptions o = Options();
+    o.frontEnd = "trace";
+    o.frontEndValue = dir.File("line.txt");
+    CJxSimulator sim(o);
+    ASSERT_TRUE(sim.ListenTcp()) << sim.Error();
+    {
+        RawHost host = RawHost::Tcp(sim.TcpPort());
+        EXPECT_EQ(host.Exchange(Sync(1)), Sync(1));
+    }
+    sim.Stop();
+    const std::string trace = ReadWholeFile(dir.File("line.txt"));
+    EXPECT_NE(trace.find(" -- host attached\n"), std::string::npos) << trace;
+    EXPECT_NE(trace.find(" host> 55 AA 01 00 03 FD\n"), std::string::npos) << trace;
+    EXPECT_NE(trace.find(" ctrl< 55 AA 01 00 03 FD\n"), std::string::npos) << trace;
+
+    CSimOptions bad = Options();
+    bad.frontEnd = "trace";
+    bad.frontEndValue = dir.File("missing/line.txt");
+    CJxSimulator failing(bad);
+    EXPECT_FALSE(failing.ListenTcp());
+    EXPECT_EQ(failing.Error(), "--trace: cannot open " + dir.File("missing/line.txt") + ": No such file or directory");
+    CSimOptions unknown = Options();
+    unknown.frontEnd = "carrier-pigeon";
+    CJxSimulator none(unknown);
+    EXPECT_FALSE(none.OpenPty());
+    EXPECT_EQ(none.Error(), "no line front end named carrier-pigeon");
 }

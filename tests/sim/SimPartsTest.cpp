@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "CCommandTable.h"
 #include "CFileStore.h"
 #include "CommandLine.h"
 #include "Documents.h"
@@ -97,6 +98,37 @@ TEST(SimFrames, ResetDropsAPartialFrame)
     r.Feed(frame.data(), frame.size(), events);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].frame.data.size(), 3u);
+}
+
+TEST(SimCommandTable, SingleByteCodesAndExtendedSubCommandsAreApart)
+{
+    jxsim::CCommandTable table;
+    table.Register(15, "BlankSign", [](jxsim::CCommandContext&) { return jxsim::CCommandReply::Single(15, 3); });
+    table.RegisterExtended(15, "JxSetTime", [](jxsim::CCommandContext&) { return jxsim::CCommandReply::Extended(15, 0); });
+    struct Case {
+        Bytes data;
+        const char* name;  // null: not registered
+    } cases[] = {
+        {{15, 0}, "BlankSign"},
+        {{0x80, 15, 0}, "JxSetTime"},
+        {{0x80, 14}, nullptr},
+        {{0x80}, nullptr},  // a prefix without its sub-command
+        {{16}, nullptr},
+        {{}, nullptr},
+    };
+    for (const auto& c : cases) {
+        const auto* e = table.Find(c.data);
+        if (c.name == nullptr) {
+            EXPECT_EQ(e, nullptr) << c.data.size();
+        } else {
+            ASSERT_NE(e, nullptr) << c.name;
+            EXPECT_EQ(e->name, c.name);
+        }
+    }
+    // The error byte sits after the echoed command byte(s).
+    EXPECT_EQ(jxsim::CCommandReply::Single(15, 3).ErrorByte(), 3);
+    EXPECT_EQ(jxsim::CCommandReply::Extended(15, 7).ErrorByte(), 7);
+    EXPECT_EQ(jxsim::CCommandReply::OfType(4).ErrorByte(), 0);
 }
 
 TEST(SimDocuments, DirectoryEntriesAreEscapedUtf8)
