@@ -37,7 +37,7 @@ TEST(XmlEdit, SetAttribute)
         {"<E/>", "n", "a<b&c", "<E n=\"a&lt;b&amp;c\"/>"},
         {"<E />", "n", "say \"hi\"", "<E  n=\"say &quot;hi&quot;\"/>"},
         {"<E></E>", "n", "it's", "<E n=\"it&apos;s\"></E>"},
-        {"<E n=\"old\"/>", "n", "new value", "<E n=\"new value\"/>"},
+        {"<E n=\"old\"/>", "n", "new > old", "<E n=\"new &gt; old\"/>"},
         {"<E n='old'/>", "n", "x'y", "<E n='x&apos;y'/>"},
         {"<E a=\"1\" n=\"\" b=\"2\">t</E>", "n", "5", "<E a=\"1\" n=\"5\" b=\"2\">t</E>"},
         {"<E n=\"5\"/>", "n", "", "<E n=\"\"/>"},

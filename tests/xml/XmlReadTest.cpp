@@ -177,11 +177,4 @@ TEST(XmlRead, EntitiesInValues)
     EXPECT_EQ(xml::DecodeEntities(std::string_view("&lt;", 3)), "&lt");
 }
 
-TEST(XmlRead, Escaping)
-{
-    EXPECT_EQ(xml::EscapeAttribute("a<b&c>d'e\"f"), "a&lt;b&amp;c&gt;d&apos;e&quot;f");
-    EXPECT_EQ(xml::EscapeContent("a<b&c>d'e\"f"), "a&lt;b&amp;c&gt;d'e\"f");
-    EXPECT_EQ(xml::EscapeAttribute(""), "");
-}
-
 }  // namespace
