@@ -1,0 +1,244 @@
+// A controller's own CONFIG.XML (jxsim over loopback TCP) through the model:
+// every value the configuration windows edit reads back as the controller
+// wrote it, and a document edited the way Set Configuration edits it goes
+// back to the controller and is read there as intended.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <KorNet.h>
+
+#include "Documents.h"
+#include "config/CConfigDocument.h"
+#include "config/CDisplayTypeEditor.h"
+#include "config/CTimeZoneList.h"
+#include "jxsim/CJxSimulator.h"
+#include "shell/CJxConfigApp.h"
+
+namespace {
+
+class SimConfig : public ::testing::Test {
+protected:
+    std::unique_ptr<jxsim::CJxSimulator> sim;
+    CKorNetwork link;
+
+    void Start(jxsim::CSimOptions options = {})
+    {
+        sim = std::make_unique<jxsim::CJxSimulator>(options);
+        ASSERT_TRUE(sim->Ok()) << sim->Error();
+        ASSERT_TRUE(sim->ListenTcp()) << sim->Error();
+        link.SetTimeOut(300);
+        const uint8_t loopback[4] = {127, 0, 0, 1};
+        ASSERT_EQ(link.ConfigureRemote(loopback, static_cast<int16_t>(sim->TcpPort())), KORNET_OK);
+        ASSERT_EQ(link.Connect(), KORNET_OK);
+    }
+    void TearDown() override
+    {
+        link.Disconnect();
+        if (sim) sim->Stop();
+    }
+
+    // CONFIG.XML as the tool receives it.
+    std::string Fetch()
+    {
+        int16_t status = -99;
+        jx_resp_retrieve_file_s response{};
+        const uint8_t* data = link.JxGetFile(1, "CONFIG.XML", status, &response, 0);
+        EXPECT_EQ(status, KORNET_OK);
+        EXPECT_NE(data, nullptr);
+        return data ? std::string(reinterpret_cast<const char*>(data), response.length) : std::string();
+    }
+    // The document as the tool sends it: its text in UTF-8.
+    void Send(const CConfigDocument& doc)
+    {
+        const std::string utf8 = CXmlDocument::SingleByteToUtf8(doc.GetText());
+        jx_resp_send_file_s response{};
+        ASSERT_EQ(link.JxSendFile(1, "CONFIG.XML", reinterpret_cast<const uint8_t*>(utf8.data()),
+                                  static_cast<int32_t>(utf8.size()), &response, 0),
+                  KORNET_OK);
+        EXPECT_EQ(response.error, 0);
+    }
+    // The controller's own reading of its stored CONFIG.XML: every element
+    // with its attributes, in order.
+    std::vector<jxsim::CXmlElement> StoredElements()
+    {
+        jxsim::Bytes stored;
+        EXPECT_TRUE(sim->GetFile("CONFIG.XML", stored));
+        return jxsim::ScanXmlElements(std::string(stored.begin(), stored.end()));
+    }
+};
+
+std::string Attr(const jxsim::CXmlElement& e, const std::string& name)
+{
+    const std::string* v = e.Attribute(name);
+    return v ? *v : std::string("<absent>");
+}
+
+TEST_F(SimConfig, FactoryDocumentReadsBackEveryEditedValue)
+{
+    jxsim::CSimOptions options;
+    options.displayName = "Caf\xC3\xA9 Nord";  // the controller keeps UTF-8
+    options.configTcpPort = 3005;
+    Start(options);
+    CConfigDocument doc;
+    ASSERT_TRUE(doc.LoadText(Fetch()));
+
+    std::string text;
+    int32_t n = -1;
+    EXPECT_TRUE(doc.GetDescription(text));
+    EXPECT_EQ(text, "Caf\xE9 Nord");
+    EXPECT_TRUE(doc.GetGamma(text));
+    EXPECT_EQ(text, "2.20");
+    EXPECT_TRUE(doc.GetLogMax(text));
+    EXPECT_EQ(text, "20000");
+    EXPECT_TRUE(doc.GetFileMode(n));
+    EXPECT_EQ(n, 0);
+    EXPECT_TRUE(doc.GetThermalLow(n));
+    EXPECT_EQ(n, 55);
+    EXPECT_TRUE(doc.GetThermalHigh(n));
+    EXPECT_EQ(n, 65);
+    EXPECT_TRUE(doc.GetBrightnessLow(n));
+    EXPECT_EQ(n, 0);
+    EXPECT_TRUE(doc.GetBrightnessHigh(n));
+    EXPECT_EQ(n, 100);
+    EXPECT_TRUE(doc.GetRefreshRate(n));
+    EXPECT_EQ(n, 120);
+    EXPECT_TRUE(doc.GetSoftwareAddress(n));
+    EXPECT_EQ(n, 0);
+    EXPECT_TRUE(doc.GetErtdSignNumber(n));
+    EXPECT_EQ(n, 1);
+    EXPECT_TRUE(doc.GetIpAddress(text));
+    EXPECT_EQ(text, "192.168.1.50");
+    EXPECT_TRUE(doc.GetSubnetMask(text));
+    EXPECT_EQ(text, "255.255.255.0");
+    EXPECT_TRUE(doc.GetGateway(text));
+    EXPECT_EQ(text, "192.168.1.1");
+    EXPECT_TRUE(doc.GetDaylightSaving(n));
+    EXPECT_EQ(n, 1);
+    EXPECT_TRUE(doc.GetClockMode(n));
+    EXPECT_EQ(n, 0);
+    EXPECT_TRUE(doc.GetEthernetMode(n));
+    EXPECT_EQ(n, kJxEthernetAuto);
+    std::string user, password;
+    EXPECT_TRUE(doc.GetSecurity(user, password));
+    EXPECT_EQ(user, "Admin");
+    EXPECT_EQ(password, "");
+
+    CTimeZoneList zones;
+    EXPECT_TRUE(zones.SelectFromDocument(doc));
+    EXPECT_EQ(zones.Items()[static_cast<size_t>(zones.Selection())].label, "(GMT -05:00)");
+
+    // The four ports. The DIRECT entry reads as incomplete (no init string),
+    // with its fields filled: the window completes it from the defaults.
+    PortEntry port;
+    EXPECT_FALSE(doc.GetRequiredSerialPort(port));
+    EXPECT_EQ(port, (PortEntry{"DIRECT", "Kor", "", 0, 19200, 1}));
+    EXPECT_TRUE(doc.GetEthernetPort(port));
+    EXPECT_EQ(port, (PortEntry{"TCPIP", "Kor", "", 0, 0, 3005}));
+    EXPECT_TRUE(doc.GetRtdSerialPort(port));
+    EXPECT_EQ(port, (PortEntry{"DIRECT", "RTD", "", 0, 19200, 2}));
+    EXPECT_TRUE(doc.GetRtdNetworkPort(port));
+    EXPECT_EQ(port, (PortEntry{"UDPIP", "RTD", "", 0, 0, 3002}));
+
+    // The display type and module against the catalogue the tool ships.
+    CMemorySettingsStore userStore, machineStore;
+    CJxConfigApp app(userStore, machineStore);
+    ASSERT_TRUE(app.LoadCatalogue(JX_SHIPPED_MODULES_XML));
+    CDisplayTypeEditor editor(app.catalogue);
+    editor.ParseFrom(doc);
+    EXPECT_EQ(editor.DisplayType(), "16X48MONO1.HLV.Jx");
+    EXPECT_EQ(editor.displayName, "Caf\xE9 Nord");
+    EXPECT_EQ(editor.ModuleIdentifier(), "HLV-M16X48-1");
+}
+
+TEST_F(SimConfig, EditedDocumentReachesTheController)
+{
+    Start();
+    CConfigDocument doc;
+    ASSERT_TRUE(doc.LoadText(Fetch()));
+    // An old controller's legacy entry, as some documents still carry.
+    ASSERT_TRUE(doc.AddPort({"IP", "Kor", "", 0, 0, 3001}, false));
+
+    CMemorySettingsStore userStore, machineStore;
+    CJxConfigApp app(userStore, machineStore);
+    ASSERT_TRUE(app.LoadCatalogue(JX_SHIPPED_MODULES_XML));
+    CDisplayTypeEditor editor(app.catalogue);
+    editor.ParseFrom(doc);
+    ASSERT_TRUE(editor.Panel().ChooseHeight(3));        // 24
+    ASSERT_TRUE(editor.Panel().ChooseWidth(14));        // 120
+    ASSERT_TRUE(editor.Panel().ChooseColourDepth(5));   // RGB 32K
+    editor.displayName = "Gare \xC9st";                 // typed by the operator (Latin-1)
+
+    // The writes of Set Configuration, in its order, with the ports rebuilt.
+    doc.RemoveAllPorts();
+    EXPECT_TRUE(doc.SetFileMode(1));
+    EXPECT_TRUE(doc.SetLogMax("40000"));
+    EXPECT_TRUE(doc.SetGamma("2.35"));
+    EXPECT_TRUE(doc.SetRequiredSerialPort({"MODEM", "HTCH", "AT&F&D&C0V0S0=1&W0", 1, 57600, 1}));
+    EXPECT_TRUE(doc.SetEthernetPort({"TCPIP", "Kor", "", 0, 0, 3007}));
+    EXPECT_TRUE(doc.SetRtdNetworkPort({"UDPIP", "RTD", "", 0, 0, 3008}));
+    EXPECT_TRUE(doc.SetDisplayType(editor.DisplayType()));
+    EXPECT_TRUE(doc.SetModuleId(editor.ModuleIdentifier()));
+    EXPECT_TRUE(doc.SetDescription(editor.displayName));
+    EXPECT_TRUE(doc.SetTimeZone(-210));
+    EXPECT_TRUE(doc.SetDaylightSaving(0));
+    EXPECT_TRUE(doc.SetErtdSignNumber(7));
+    EXPECT_TRUE(doc.SetBrightnessLow(5));
+    EXPECT_TRUE(doc.SetBrightnessHigh(95));
+    EXPECT_TRUE(doc.SetThermalLow(45));
+    EXPECT_TRUE(doc.SetThermalHigh(80));
+    EXPECT_TRUE(doc.SetRefreshRate(90));
+    EXPECT_TRUE(doc.SetEthernetMode(kJxEthernet100Full));
+    EXPECT_TRUE(doc.SetSecurity("tech", "p&ss\"w"));
+    EXPECT_TRUE(doc.SetClockMode(4));
+    EXPECT_TRUE(doc.SetSoftwareAddress(12));
+    doc.RemoveLegacyIpPorts();
+    Send(doc);
+
+    // Read by the controller's own parser.
+    std::map<std::string, std::vector<jxsim::CXmlElement>> byName;
+    for (const jxsim::CXmlElement& e : StoredElements()) byName[e.name].push_back(e);
+    ASSERT_EQ(byName["CFG"].size(), 1u);
+    const jxsim::CXmlElement& cfg = byName["CFG"][0];
+    EXPECT_EQ(Attr(cfg, "type"), "24X120RGB32K.HLV.Jx");
+    EXPECT_EQ(Attr(cfg, "ds"), "Gare \xC3\x89st");
+    EXPECT_EQ(Attr(cfg, "mid"), editor.ModuleIdentifier());
+    EXPECT_EQ(Attr(cfg, "mid").substr(0, 5), "HLV-C");
+    EXPECT_EQ(Attr(cfg, "mode"), "1");
+    EXPECT_EQ(Attr(cfg, "gamma"), "2.35");
+    EXPECT_EQ(Attr(cfg, "logmax"), "40000");
+    EXPECT_EQ(Attr(cfg, "tpl") + "/" + Attr(cfg, "tph"), "45/80");
+    EXPECT_EQ(Attr(cfg, "ldl") + "/" + Attr(cfg, "hdl"), "5/95");
+    EXPECT_EQ(Attr(cfg, "rfr"), "90");
+    ASSERT_EQ(byName["ADDR"].size(), 1u);
+    EXPECT_EQ(Attr(byName["ADDR"][0], "ertd"), "7");
+    EXPECT_EQ(Attr(byName["ADDR"][0], "sw"), "12");
+    EXPECT_EQ(Attr(byName["ADDR"][0], "ip"), "192.168.1.50");
+    ASSERT_EQ(byName["TIME"].size(), 1u);
+    EXPECT_EQ(Attr(byName["TIME"][0], "zn"), "-210");
+    EXPECT_EQ(Attr(byName["TIME"][0], "dst"), "0");
+    EXPECT_EQ(Attr(byName["TIME"][0], "clk"), "4");
+    ASSERT_EQ(byName["ENET"].size(), 1u);
+    EXPECT_EQ(Attr(byName["ENET"][0], "spd") + " " + Attr(byName["ENET"][0], "dplx"), "100 FULL");
+    ASSERT_EQ(byName["SCRTY"].size(), 1u);
+    EXPECT_EQ(Attr(byName["SCRTY"][0], "user"), "tech");
+    EXPECT_EQ(Attr(byName["SCRTY"][0], "pswrd"), "p&ss\"w");
+    // The RTD serial port was not written back, and the legacy entry is gone.
+    const auto& ports = byName["PORT"];
+    ASSERT_EQ(ports.size(), 3u);
+    EXPECT_EQ(Attr(ports[0], "type") + Attr(ports[0], "protocol") + Attr(ports[0], "num") + Attr(ports[0], "baud") +
+                  Attr(ports[0], "initstr") + Attr(ports[0], "hdsk"),
+              "MODEMHTCH157600AT&F&D&C0V0S0=1&W01");
+    EXPECT_EQ(Attr(ports[1], "type") + Attr(ports[1], "protocol") + Attr(ports[1], "num"), "TCPIPKor3007");
+    EXPECT_EQ(Attr(ports[2], "type") + Attr(ports[2], "protocol") + Attr(ports[2], "num"), "UDPIPRTD3008");
+
+    // Fetched again, the tool reads what it wrote.
+    CConfigDocument again;
+    ASSERT_TRUE(again.LoadText(Fetch()));
+    EXPECT_EQ(again.GetText(), doc.GetText());
+}
+
+}  // namespace
