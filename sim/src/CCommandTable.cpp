@@ -1,5 +1,7 @@
 #include "CCommandTable.h"
 
+#include <stdexcept>
+
 namespace jxsim {
 
 CCommandReply CCommandReply::Extended(uint8_t sub, uint8_t error, size_t size)
@@ -35,14 +37,24 @@ uint8_t CCommandReply::ErrorByte() const
     return data.size() > 1 ? data[1] : 0;
 }
 
+void CCommandTable::Add(uint16_t key, std::string name, CCommandHandler handler)
+{
+    // Two families claiming one command is a mistake of the build, not of a
+    // host: say so at once rather than let one of them lose silently.
+    if (auto it = m_entries.find(key); it != m_entries.end())
+        throw std::logic_error("jxsim: \"" + name + "\" and \"" + it->second.name + "\" claim the same command");
+    m_entries.emplace(key, Entry{std::move(name), std::move(handler)});
+}
+
 void CCommandTable::Register(uint8_t code, std::string name, CCommandHandler handler)
 {
-    m_entries[code] = Entry{std::move(name), std::move(handler)};
+    if (code == 0 || code >= kExtendedPrefix) throw std::logic_error("jxsim: command code out of range for " + name);
+    Add(code, std::move(name), std::move(handler));
 }
 
 void CCommandTable::RegisterExtended(uint8_t sub, std::string name, CCommandHandler handler)
 {
-    m_entries[static_cast<uint16_t>(0x8000 | sub)] = Entry{std::move(name), std::move(handler)};
+    Add(static_cast<uint16_t>(0x8000 | sub), std::move(name), std::move(handler));
 }
 
 uint16_t CCommandTable::KeyOf(const Bytes& data)

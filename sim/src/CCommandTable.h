@@ -64,7 +64,8 @@ public:
         CCommandHandler handler;
     };
 
-    // A single-byte command code (1..127).
+    // A single-byte command code (1..127). Registering a command twice
+    // throws std::logic_error.
     void Register(uint8_t code, std::string name, CCommandHandler handler);
     // A sub-command of the extended prefix 0x80.
     void RegisterExtended(uint8_t sub, std::string name, CCommandHandler handler);
@@ -74,6 +75,8 @@ public:
     static uint16_t KeyOf(const Bytes& data);
 
 private:
+    void Add(uint16_t key, std::string name, CCommandHandler handler);
+
     std::map<uint16_t, Entry> m_entries;  // code, or 0x8000 | sub
 };
 

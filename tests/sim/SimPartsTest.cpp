@@ -125,6 +125,8 @@ TEST(SimCommandTable, SingleByteCodesAndExtendedSubCommandsAreApart)
             EXPECT_EQ(e->name, c.name);
         }
     }
+    EXPECT_THROW(table.Register(15, "Twice", nullptr), std::logic_error);
+    EXPECT_THROW(table.Register(0x80, "Prefix", nullptr), std::logic_error);
     // The error byte sits after the echoed command byte(s).
     EXPECT_EQ(jxsim::CCommandReply::Single(15, 3).ErrorByte(), 3);
     EXPECT_EQ(jxsim::CCommandReply::Extended(15, 7).ErrorByte(), 7);
