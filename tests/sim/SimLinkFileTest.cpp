@@ -300,5 +300,18 @@ TEST_P(SimLinkFile, EachFaultIsRecoveredByARetry)
     EXPECT_EQ(counts.garbage, 5u);
 }
 
+TEST_P(SimLinkFile, RepliesArrivingByteByByteAreAssembled)
+{
+    Start();
+    const Bytes data = MakeData(300, 10, false);
+    ASSERT_TRUE(sim->PutFile("SLOW.BIN", data));
+    sim->SetByteDelayMs(1);
+    int16_t status = -99;
+    jx_resp_retrieve_file_s r{};
+    const uint8_t* p = link.JxGetFile(1, "SLOW.BIN", status, &r, 0);
+    ASSERT_EQ(status, KORNET_OK);
+    EXPECT_EQ(Bytes(p, p + r.length), data);
+}
+
 INSTANTIATE_TEST_SUITE_P(Transports, SimLinkFile, ::testing::Values(SimTransport::Tcp, SimTransport::Pty),
                          TransportName);
