@@ -206,6 +206,164 @@ struct modemlist_entry_s {
 static_assert(sizeof(modemlist_entry_s) == 54, "modem list entries are 54 bytes");
 
 // --- legacy sign and graphic structures ---
+// The older single-byte command set. Replies echo the command code in byte 0;
+// byte 1 is the controller's error byte unless a structure names another.
+// Bytes the library does not read are the controller's and passed through.
+#pragma pack(push, 1)
+// The first eight reply data bytes of a one-frame legacy command.
+struct resp_s {
+    uint8_t command;      // echo of the request's command code
+    uint8_t error;        // 0: success; otherwise the call returned ERR_SIGN_RESPONSE_ERROR
+    uint8_t reserved[6];  // as the controller sent them
+};
+struct resp_send_message_s : resp_s {};
+struct resp_run_message_s : resp_s {};
+struct resp_stop_message_s : resp_s {};
+struct resp_set_defaultmessage_s : resp_s {};
+struct resp_remove_message_s : resp_s {};
+struct resp_send_schedule_s : resp_s {};
+struct resp_run_schedule_s : resp_s {};
+struct resp_stop_schedule_s : resp_s {};
+struct resp_set_dimming_s : resp_s {};
+struct resp_blank_sign_s : resp_s {};
+struct resp_set_time_s : resp_s {};
+struct resp_test_pattern_s : resp_s {};
+struct resp_reset_sign_s : resp_s {};
+struct resp_send_rtd_s : resp_s {};
+struct resp_erase_firmware_s : resp_s {};
+struct resp_set_softwareaddress_s : resp_s {};
+struct resp_set_tempoffset_s : resp_s {};
+struct resp_set_linefreqmode_s : resp_s {};
+struct resp_set_counter_s : resp_s {};
+struct resp_set_startcounter_s : resp_s {};
+struct resp_set_stopcounter_s : resp_s {};
+struct resp_set_configuration_s : resp_s {};
+struct resp_send_graphic_s : resp_s {};
+struct resp_remove_graphic_s : resp_s {};
+
+// The 128-byte status reply. Its error byte sits at offset 80.
+struct resp_get_status_s {
+    uint8_t command;     // 0: 2
+    uint8_t status[79];  // 1..79: the controller's status
+    uint8_t error;       // 80: 0 success; otherwise the call returned ERR_SIGN_RESPONSE_ERROR
+    uint8_t more[47];    // 81..127: the controller's status
+};
+
+// The first 64 reply data bytes of a message or graphic retrieval header.
+struct resp_retrieve_s {
+    uint8_t command;     // 0: 8 for a message, 37 for a graphic
+    uint8_t echo[23];    // 1..23: as the controller sent them
+    uint16_t blocks;     // 24: number of data blocks
+    uint16_t blockSize;  // 26: data bytes per block
+    uint32_t length;     // 28: bytes the blocks carry
+    uint8_t error;       // 32: 0 success; otherwise the call returned ERR_SIGN_RESPONSE_ERROR
+    uint8_t more[31];    // 33..63: as the controller sent them
+};
+struct resp_retrieve_message_s : resp_retrieve_s {};
+struct resp_retrieve_graphic_s : resp_retrieve_s {};
+
+// The first 16 reply data bytes of a message or graphic list header.
+struct resp_retrieve_list_s {
+    uint8_t command;     // 0: 9 for messages, 27 for graphics
+    uint16_t entries;    // 1: number of 32-byte entries
+    uint16_t blocks;     // 3: number of data blocks
+    uint16_t blockSize;  // 5: bytes per block; a block carries blockSize / 32 whole entries
+    uint8_t error;       // 7: 0 success; otherwise the call returned ERR_SIGN_RESPONSE_ERROR
+    uint8_t more[8];     // 8..15: as the controller sent them
+};
+struct resp_retrieve_messagelist_s : resp_retrieve_list_s {};
+struct resp_retrieve_graphiclist_s : resp_retrieve_list_s {};
+
+// One stored message (or graphic) as the controller lists it.
+struct messagelist_entry_s {
+    uint8_t bytes[32];
+};
+struct graphiclist_entry_s {
+    uint8_t bytes[32];
+};
+
+// SetTime's clock: six bytes that go to the controller unchanged, in the
+// order of the time stamp in a store header.
+struct time_s {
+    uint8_t second;  // 0..59
+    uint8_t minute;  // 0..59
+    uint8_t hour;    // 0..23
+    uint8_t day;     // day of the month, 1..31
+    uint8_t month;   // 0..11
+    uint8_t year;    // years since 1900
+};
+
+// SetCounter's 35 bytes, passed to the controller unchanged.
+struct counter_info_s {
+    uint8_t bytes[35];
+};
+
+// A device-independent bitmap header as it follows the 14-byte file header
+// of a .bmp file: the 40-byte header, then the colour table (at biSize bytes
+// from the start). Little-endian, packed, so the bytes of a file can be
+// handed over where they lie.
+struct BITMAPINFOHEADER {
+    uint32_t biSize;          // 40 (larger for the newer header forms)
+    int32_t biWidth;
+    int32_t biHeight;         // positive: rows bottom-up
+    uint16_t biPlanes;        // 1
+    uint16_t biBitCount;      // bits per pixel
+    uint32_t biCompression;   // BI_RGB: none
+    uint32_t biSizeImage;     // bytes of pixel data
+    int32_t biXPelsPerMeter;
+    int32_t biYPelsPerMeter;
+    uint32_t biClrUsed;       // colour table entries; 0: 2^biBitCount for 1, 4 and 8 bits
+    uint32_t biClrImportant;
+};
+struct RGBQUAD {
+    uint8_t rgbBlue;
+    uint8_t rgbGreen;
+    uint8_t rgbRed;
+    uint8_t rgbReserved;
+};
+struct BITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];  // the colour table; longer in the caller's memory
+};
+#pragma pack(pop)
+
+inline constexpr uint32_t BI_RGB = 0;
+inline constexpr uint32_t BI_RLE8 = 1;
+inline constexpr uint32_t BI_RLE4 = 2;
+inline constexpr uint32_t BI_BITFIELDS = 3;
+
+static_assert(sizeof(resp_s) == 8);
+static_assert(sizeof(resp_send_message_s) == 8 && sizeof(resp_run_message_s) == 8 &&
+              sizeof(resp_stop_message_s) == 8 && sizeof(resp_set_defaultmessage_s) == 8 &&
+              sizeof(resp_remove_message_s) == 8 && sizeof(resp_send_schedule_s) == 8 &&
+              sizeof(resp_run_schedule_s) == 8 && sizeof(resp_stop_schedule_s) == 8 &&
+              sizeof(resp_set_dimming_s) == 8 && sizeof(resp_blank_sign_s) == 8 && sizeof(resp_set_time_s) == 8 &&
+              sizeof(resp_test_pattern_s) == 8 && sizeof(resp_reset_sign_s) == 8 && sizeof(resp_send_rtd_s) == 8 &&
+              sizeof(resp_erase_firmware_s) == 8 && sizeof(resp_set_softwareaddress_s) == 8 &&
+              sizeof(resp_set_tempoffset_s) == 8 && sizeof(resp_set_linefreqmode_s) == 8 &&
+              sizeof(resp_set_counter_s) == 8 && sizeof(resp_set_startcounter_s) == 8 &&
+              sizeof(resp_set_stopcounter_s) == 8 && sizeof(resp_set_configuration_s) == 8 &&
+              sizeof(resp_send_graphic_s) == 8 && sizeof(resp_remove_graphic_s) == 8);
+static_assert(sizeof(resp_get_status_s) == 128 && offsetof(resp_get_status_s, error) == 80);
+static_assert(sizeof(resp_retrieve_message_s) == 64 && sizeof(resp_retrieve_graphic_s) == 64);
+static_assert(offsetof(resp_retrieve_s, blocks) == 24 && offsetof(resp_retrieve_s, blockSize) == 26 &&
+              offsetof(resp_retrieve_s, length) == 28 && offsetof(resp_retrieve_s, error) == 32);
+static_assert(sizeof(resp_retrieve_messagelist_s) == 16 && sizeof(resp_retrieve_graphiclist_s) == 16);
+static_assert(offsetof(resp_retrieve_list_s, entries) == 1 && offsetof(resp_retrieve_list_s, blocks) == 3 &&
+              offsetof(resp_retrieve_list_s, blockSize) == 5 && offsetof(resp_retrieve_list_s, error) == 7);
+static_assert(sizeof(messagelist_entry_s) == 32 && sizeof(graphiclist_entry_s) == 32);
+static_assert(sizeof(time_s) == 6 && sizeof(counter_info_s) == 35);
+static_assert(sizeof(BITMAPINFOHEADER) == 40 && sizeof(RGBQUAD) == 4 && sizeof(BITMAPINFO) == 44);
+
+// Message, schedule and graphic names travel in 17-byte fields; a name of 17
+// characters is sent without a terminating zero, and a longer one is cut.
+inline constexpr size_t LEGACY_NAME_LENGTH = 17;
+// Data bytes per block of a message, schedule or graphic send.
+inline constexpr size_t LEGACY_BLOCK_SIZE = 247;
+// Data bytes per frame of SendRTD.
+inline constexpr size_t LEGACY_RTD_BLOCK_SIZE = 231;
+// The most data one message, schedule or graphic can hold.
+inline constexpr int32_t LEGACY_MAX_DATA_LENGTH = 65535;
 
 
 class CKorNetLink;
@@ -350,8 +508,101 @@ public:
     const modemlist_entry_s* GetModemList(int16_t& status, int16_t& count);
 
     // --- legacy sign commands ---
+    // The older single-byte command set. One frame each unless said; the
+    // byte and 16-bit arguments (a, b, c1..c6) and `option` go to the
+    // controller unchanged; names travel in 17-byte fields (a null name sends
+    // a zero field). Commands that read nothing back accept broadcast
+    // addresses and then leave the response untouched.
+    int16_t RunMessage(uint8_t address, const char* messageName, resp_run_message_s* response, uint8_t option);
+    int16_t RunMessageNumTimes(uint8_t address, const char* messageName, uint8_t count, resp_run_message_s* response,
+                               uint8_t option);
+    int16_t RunMessageASAP(uint8_t address, const char* messageName, resp_run_message_s* response, uint8_t option);
+    int16_t MDCRunMsg(uint8_t address, const char* messageName, uint8_t a, uint8_t b, resp_run_message_s* response,
+                      uint8_t option);
+    int16_t StopMessage(uint8_t address, const char* messageName, resp_stop_message_s* response, uint8_t option);
+    int16_t RemoveMessage(uint8_t address, const char* messageName, resp_remove_message_s* response, uint8_t option);
+    int16_t SetDefaultMessage(uint8_t address, bool flag, const char* messageName,
+                              resp_set_defaultmessage_s* response);
+    // With `flag` set the controller gets 2 in place of the option byte.
+    int16_t RunSchedule(uint8_t address, bool flag, resp_run_schedule_s* response, uint8_t option);
+    int16_t StopSchedule(uint8_t address, resp_stop_schedule_s* response, uint8_t option);
+    int16_t SetDimming(uint8_t address, uint8_t a, uint8_t b, resp_set_dimming_s* response);
+    int16_t BlankSign(uint8_t address, resp_blank_sign_s* response, uint8_t option);
+    // A null `time` gives ERR_NETWORK_NO_WRITE without anything sent.
+    int16_t SetTime(uint8_t address, const time_s* time, resp_set_time_s* response, uint8_t option);
+    int16_t TestPattern(uint8_t address, uint8_t a, resp_test_pattern_s* response);
+    int16_t ResetSign(uint8_t address, uint8_t a, bool flag, resp_reset_sign_s* response);
+    int16_t EraseFirmware(uint8_t address, resp_erase_firmware_s* response, uint8_t option);
+    int16_t SetSoftwareAddress(uint8_t address, uint8_t newAddress, resp_set_softwareaddress_s* response,
+                               uint8_t option);
+    int16_t SetTempOffset(uint8_t address, int16_t offset, resp_set_tempoffset_s* response, uint8_t option);
+    int16_t SetLineFreqMode(uint8_t address, int16_t mode, resp_set_linefreqmode_s* response, uint8_t option);
+    // A null `counter` gives ERR_NETWORK_NO_WRITE without anything sent.
+    int16_t SetCounter(uint8_t address, const counter_info_s* counter, resp_set_counter_s* response);
+    int16_t StartCounter(uint8_t address, uint8_t a, bool flag, resp_set_startcounter_s* response);
+    int16_t StopCounter(uint8_t address, uint8_t a, resp_set_stopcounter_s* response);
+    int16_t SetConfiguration(uint8_t address, const char* name, uint16_t c1, uint16_t c2, uint16_t c3, uint8_t c4,
+                             uint8_t c5, uint16_t c6, resp_set_configuration_s* response, uint8_t option);
+    // The controller's 128-byte status. Refuses broadcast addresses.
+    int16_t GetStatus(uint8_t address, resp_get_status_s* response, uint8_t option);
+
+    // Messages and schedules go in blocks of 247 bytes after a header frame,
+    // with OnProgress before the first frame and after every frame (total:
+    // header + blocks). Data that cannot be sent (negative length, data
+    // missing, more than LEGACY_MAX_DATA_LENGTH bytes) gives
+    // ERR_NETWORK_NO_WRITE without anything sent.
+    int16_t SendMessage(uint8_t address, const char* messageName, const uint8_t* data, int32_t length,
+                        resp_send_message_s* response, uint8_t option);
+    // `flag1` and `flag2` set bits 0 and 1 of the option byte.
+    int16_t SendSchedule(uint8_t address, const char* scheduleName, bool flag1, bool flag2, const uint8_t* data,
+                         int32_t length, resp_send_schedule_s* response, uint8_t option);
+    // Returns the message's bytes, or null with `status` set. The buffer
+    // belongs to the link and stays valid until the next retrieval on this
+    // link (or its destruction); its length is response->length. An empty
+    // message gives null with status KORNET_OK. Refuses broadcast addresses.
+    // A header whose sizes cannot hold together, or a block reply that carries
+    // less than its block, is ERR_SIGN_INVALID_RESPONSE.
+    const uint8_t* GetMessage(uint8_t address, const char* messageName, int16_t& status,
+                              resp_retrieve_message_s* response, uint8_t option);
+    // The stored messages, response->entries of them, owned by the link as
+    // GetMessage's data is. The response is needed to know the count: without
+    // one the call ends after the header exchange and returns null.
+    const messagelist_entry_s* GetMessageList(uint8_t address, int16_t& status,
+                                              resp_retrieve_messagelist_s* response, uint8_t option);
+    // Real-time data in frames of 231 bytes, each with the 8-byte header and its
+    // own offset (startOffset + 231 per frame before it) and length. No
+    // progress events. A negative length, or data missing, gives
+    // ERR_NETWORK_NO_WRITE without anything sent.
+    int16_t SendRTD(uint8_t address, const rtd_header_s* header, int16_t startOffset, const uint8_t* data,
+                    int16_t length, resp_send_rtd_s* response, uint8_t option);
 
     // --- legacy graphic transfer ---
+    // A picture of `width` columns and `height` rows goes to the controller as
+    // one bit plane (colourMode 0: any component lit), two (1: red, green) or
+    // three (other modes: red, green, blue); a component counts as lit from 90
+    // of 255. The source is an uncompressed bottom-up bitmap of 1, 4, 8 or 24
+    // bits per pixel whose pixel data (`pixels`, biSizeImage bytes) holds
+    // every row; pixels beyond its own width and height stay dark, and colour
+    // indexes beyond its colour table read as black. Anything else, and a
+    // picture whose planes exceed LEGACY_MAX_DATA_LENGTH, gives
+    // ERR_GRAPHIC_UNSUPPORTED_FORMAT before the link is used. Sent like a
+    // message, progress events included.
+    int16_t SendGraphic(uint8_t address, const char* graphicName, const BITMAPINFO* bitmap, const uint8_t* pixels,
+                        int16_t height, int16_t width, int16_t colourMode, resp_send_graphic_s* response,
+                        uint8_t option);
+    // Fetches a picture of `width` x `height` and returns its pixels as a
+    // 24-bit bottom-up bitmap (blue, green, red; rows padded to 4 bytes; red
+    // from plane 1, green from plane 2, blue from plane 3), with its 44-byte
+    // header (and one zero colour entry) written to `bitmap`. Null with
+    // `status` on failure; data smaller than two planes of the picture is
+    // ERR_GRAPHIC_UNSUPPORTED_FORMAT. The pixels belong to the link as
+    // GetMessage's data does. Refuses broadcast addresses.
+    const uint8_t* GetGraphic(uint8_t address, const char* graphicName, BITMAPINFO* bitmap, int16_t height,
+                              int16_t width, int16_t& status, resp_retrieve_graphic_s* response, uint8_t option);
+    int16_t RemoveGraphic(uint8_t address, const char* graphicName, resp_remove_graphic_s* response, uint8_t option);
+    // The stored graphics, as GetMessageList lists messages.
+    const graphiclist_entry_s* GetGraphicList(uint8_t address, int16_t& status,
+                                              resp_retrieve_graphiclist_s* response, uint8_t option);
 
 private:
     std::unique_ptr<CKorNetLink> m_link;

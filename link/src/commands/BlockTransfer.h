@@ -1,0 +1,57 @@
+// What the block transfers of every command family share: progress over
+// 16-bit counts, the check that a retrieval header announces sizes that
+// replies can carry, and the loop that fetches the announced blocks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+#include "../CKorNetLink.h"
+
+namespace kornet {
+
+// Where a block reply's data starts, and the most data one reply can carry.
+inline constexpr size_t kBlockReplyDataOffset = 8;
+inline constexpr size_t kBlockReplyDataMax = kFrameDataMax - kBlockReplyDataOffset;
+
+// Progress of a multi-frame command. OnProgress carries 16-bit counts; a
+// transfer of more than 32767 frames reports a scaled count out of 32767, so a
+// progress bar still moves evenly and ends full.
+class CBlockProgress {
+public:
+    CBlockProgress(CKorNetLink& link, uint32_t total);
+    void Step();
+
+private:
+    static constexpr uint32_t kMax = std::numeric_limits<int16_t>::max();
+    void Emit();
+    CKorNetLink& m_link;
+    uint32_t m_total;
+    uint32_t m_count = 0;
+};
+
+// A header's numbers must describe blocks that replies can actually carry:
+// every block fits in one reply frame, and the blocks are exactly as many as
+// the length needs. Anything else is a reply not to be trusted with an
+// allocation.
+bool SizesHoldTogether(uint32_t blocks, uint32_t blockSize, uint32_t length);
+
+// How a family asks for block n: `length` bytes of `request` with the block
+// number (16 bits) laid in at `numberOffset`; the reply's error byte sits at
+// `errorByte` and its data at kBlockReplyDataOffset.
+struct CBlockRequestForm {
+    const uint8_t* request;
+    size_t length;
+    size_t numberOffset;
+    size_t errorByte;
+};
+
+// Requests blocks 1..blocks and stores their data in `buffer` (`length`
+// bytes; the sizes have passed SizesHoldTogether). A reply that carries less
+// than its block needs ends the transfer with ERR_SIGN_INVALID_RESPONSE: data
+// with a hole in it is no data. OnProgress counts the blocks.
+int16_t ReceiveBlocks(CKorNetLink& link, uint8_t address, const CBlockRequestForm& form, uint32_t blocks,
+                      uint32_t blockSize, uint32_t length, uint8_t* buffer);
+
+}  // namespace kornet

@@ -1,0 +1,151 @@
+#include "LegacyTransfer.h"
+
+#include <cstring>
+#include <ctime>
+
+#include "BlockTransfer.h"
+
+namespace kornet::legacy {
+
+namespace {
+constexpr size_t kStoreHeaderLength = 64;
+constexpr size_t kRetrieveHeaderLength = 32;
+constexpr size_t kListHeaderLength = 8;
+constexpr size_t kBlockRequestLength = 8;
+constexpr size_t kDataBlockHeader = 8;  // 3, 0, block number, four zeros
+constexpr size_t kRetrieveReplySize = 64;
+constexpr size_t kRetrieveErrorByte = 32;
+constexpr size_t kListReplySize = 16;
+constexpr size_t kListErrorByte = 7;
+
+static_assert(kDataBlockHeader + LEGACY_BLOCK_SIZE == kFrameDataMax);
+static_assert(LEGACY_BLOCK_SIZE == kBlockReplyDataMax);
+
+// The six bytes of the local time at offsets 19..24 of a store header.
+void PutTimeStamp(uint8_t* at)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    at[0] = static_cast<uint8_t>(local.tm_sec);
+    at[1] = static_cast<uint8_t>(local.tm_min);
+    at[2] = static_cast<uint8_t>(local.tm_hour);
+    at[3] = static_cast<uint8_t>(local.tm_mday);
+    at[4] = static_cast<uint8_t>(local.tm_mon);
+    at[5] = static_cast<uint8_t>(local.tm_year);
+}
+
+const uint8_t kBlockRequest[kBlockRequestLength] = {kCodeBlockRequest, 0};
+const CBlockRequestForm kBlockForm{kBlockRequest, kBlockRequestLength, 2, kErrorByte};
+}  // namespace
+
+void PutHead(uint8_t* request, uint8_t code, uint8_t option, const char* name)
+{
+    request[0] = code;
+    request[1] = option;
+    KorNetCopyName(request + kNameOffset, LEGACY_NAME_LENGTH, name);
+}
+
+bool StorableLength(const uint8_t* data, int32_t length)
+{
+    // The controller counts blocks in the low 16 bits of the length; longer
+    // data would arrive cut short under a header that claims all of it.
+    return length >= 0 && length <= LEGACY_MAX_DATA_LENGTH && (data != nullptr || length == 0);
+}
+
+int16_t Store(CKorNetLink& link, uint8_t address, uint8_t code, uint8_t optionByte, const char* name,
+              const uint8_t* data, size_t length, void* response)
+{
+    const size_t blocks = (length + LEGACY_BLOCK_SIZE - 1) / LEGACY_BLOCK_SIZE;
+    uint8_t header[kStoreHeaderLength] = {};
+    PutHead(header, code, optionByte, name);
+    PutTimeStamp(header + 19);
+    KorNetPut16(header + 25, static_cast<uint16_t>(blocks));
+    KorNetPut16(header + 27, static_cast<uint16_t>(LEGACY_BLOCK_SIZE));
+    KorNetPut32(header + 29, static_cast<uint32_t>(length));
+
+    int16_t status = link.Synchronise(address);
+    if (status != KORNET_OK) return status;
+
+    CBlockProgress progress(link, static_cast<uint32_t>(blocks + 1));
+    status = link.Exchange(address, kTypeCommand, header, sizeof header);
+    status = link.CheckReply(address, status, response, sizeof(resp_s), kErrorByte);
+    progress.Step();
+
+    uint8_t frame[kFrameDataMax];
+    for (size_t number = 1; number <= blocks && status == KORNET_OK; ++number) {
+        const size_t offset = (number - 1) * LEGACY_BLOCK_SIZE;
+        const size_t count = length - offset < LEGACY_BLOCK_SIZE ? length - offset : LEGACY_BLOCK_SIZE;
+        std::memset(frame, 0, sizeof frame);
+        frame[0] = kCodeDataBlock;
+        KorNetPut16(frame + 2, static_cast<uint16_t>(number));
+        std::memcpy(frame + kDataBlockHeader, data + offset, count);
+        status = link.Exchange(address, kTypeCommand, frame, sizeof frame);
+        status = link.CheckReply(address, status, nullptr, 0, kErrorByte);
+        progress.Step();
+    }
+    return status;
+}
+
+const uint8_t* Retrieve(CKorNetLink& link, uint8_t address, uint8_t code, const char* name, uint8_t option,
+                        int16_t& status, void* response, uint32_t& length)
+{
+    length = 0;
+    uint8_t request[kRetrieveHeaderLength] = {};
+    PutHead(request, code, option, name);
+    status = link.Synchronise(address);
+    if (status != KORNET_OK) return nullptr;
+    status = link.Exchange(address, kTypeCommand, request, sizeof request);
+    if (status != KORNET_OK) return nullptr;
+    // The received frame buffer spans 255 data bytes cleared before the
+    // receive: what a short reply lacks reads as zero.
+    const uint8_t* reply = link.received.Data();
+    const uint32_t blocks = KorNetGet16(reply + 24);
+    const uint32_t blockSize = KorNetGet16(reply + 26);
+    const uint32_t announced = KorNetGet32(reply + 28);
+    status = link.CheckReply(address, status, response, kRetrieveReplySize, kRetrieveErrorByte);
+    if (status != KORNET_OK) return nullptr;
+    if (!SizesHoldTogether(blocks, blockSize, announced)) {
+        status = ERR_SIGN_INVALID_RESPONSE;
+        return nullptr;
+    }
+    link.FreeRetrieved();
+    if (announced == 0) return nullptr;  // empty: nothing to hand over, and no failure
+    uint8_t* buffer = link.NewRetrieved(announced);
+    status = ReceiveBlocks(link, address, kBlockForm, blocks, blockSize, announced, buffer);
+    if (status != KORNET_OK) return nullptr;
+    length = announced;
+    return buffer;
+}
+
+const uint8_t* RetrieveList(CKorNetLink& link, uint8_t address, uint8_t code, int16_t& status, void* response,
+                            uint8_t option)
+{
+    uint8_t request[kListHeaderLength] = {code, option};
+    status = link.Synchronise(address);
+    if (status != KORNET_OK) return nullptr;
+    status = link.Exchange(address, kTypeCommand, request, sizeof request);
+    if (status != KORNET_OK) return nullptr;
+    const uint8_t* reply = link.received.Data();
+    const uint32_t entries = KorNetGet16(reply + 1);
+    const uint32_t blocks = KorNetGet16(reply + 3);
+    const uint32_t blockSize = KorNetGet16(reply + 5);
+    status = link.CheckReply(address, status, response, kListReplySize, kListErrorByte);
+    // Without the response the caller could not tell how many entries came.
+    if (status != KORNET_OK || response == nullptr) return nullptr;
+
+    // A block carries whole entries only.
+    const uint32_t entryBytes = blockSize / kListEntrySize * kListEntrySize;
+    const uint32_t total = entries * kListEntrySize;
+    if (!SizesHoldTogether(blocks, entryBytes, total)) {
+        status = ERR_SIGN_INVALID_RESPONSE;
+        return nullptr;
+    }
+    link.FreeRetrieved();
+    if (entries == 0) return nullptr;
+    uint8_t* buffer = link.NewRetrieved(total);
+    status = ReceiveBlocks(link, address, kBlockForm, blocks, entryBytes, total, buffer);
+    return status == KORNET_OK ? buffer : nullptr;
+}
+
+}  // namespace kornet::legacy
