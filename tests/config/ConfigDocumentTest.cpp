@@ -720,24 +720,4 @@ TEST(ConfigDocumentCursor, ReadsInAnyOrder)
         }
 }
 
-TEST(ConfigDocumentCursor, WritesLateInTheDocumentThenEarlyOnes)
-{
-    CConfigDocument doc = Load(kFull);
-    EXPECT_TRUE(doc.SetRtdNetworkPort({"UDPIP", "RTD", "", 0, 0, 3002}));
-    EXPECT_TRUE(doc.SetDescription("Lobby"));
-    EXPECT_TRUE(doc.SetSecurity("tech", "pw"));
-    EXPECT_TRUE(doc.SetIpAddress("10.0.0.6"));
-    EXPECT_TRUE(doc.SetRtdSerialPort({"DIRECT", "RTD", "", 0, 19200, 2}));
-    EXPECT_TRUE(doc.SetTimeZone(0));
-    const std::string text = doc.GetText();
-    // Nothing was added twice: each element is still there once.
-    for (const char* element : {"<ADDR", "<TIME", "<ENET", "<SCRTY", "<FOO"}) EXPECT_EQ(Count(text, element), 1) << element;
-    EXPECT_EQ(Count(text, "<PORT"), 4);
-    EXPECT_NE(text.find("extra=\"keep\""), std::string::npos);
-    EXPECT_NE(text.find("ds=\"Lobby\""), std::string::npos);
-    EXPECT_NE(text.find("<PORT type=\"UDPIP\" protocol=\"RTD\" num=\"3002\"/>"), std::string::npos);
-    EXPECT_NE(text.find("<PORT type=\"DIRECT\" protocol=\"RTD\" num=\"2\" baud=\"19200\" initstr=\"\" hdsk=\"0\"/>"),
-              std::string::npos);
-}
-
 }  // namespace

@@ -10,6 +10,8 @@
 #include "config/CConfigDocument.h"
 #include "config/CDisplayTypeEditor.h"
 #include "config/CTechnologyPanelModel.h"
+#include "config/ModuleCatalogue.h"
+#include "TempDir.h"
 #include "shell/CJxConfigApp.h"
 
 namespace {
@@ -345,6 +347,24 @@ TEST(ShippedCatalogue, OffersModulesForEveryReachableChoice)
     editor.ParseFrom(doc);
     EXPECT_EQ(editor.ModuleIdentifier(), "HLV-M16X48-1");
     EXPECT_GE(identifiers.size(), 10u);
+}
+
+TEST(ShippedCatalogue, VersionForTheAboutBox)
+{
+    EXPECT_EQ(JxCatalogueVersion(JX_SHIPPED_MODULES_XML), "2.4.1");
+    TempDir dir;
+    const std::pair<const char*, const char*> cases[] = {
+        {"<?xml version=\"1.0\"?>\n<MODULES vr=\"3.0\">\n</MODULES>\n", "3.0"},
+        {"<MODULES vr=\"\"/>", "?.?.?"},
+        {"<MODULES/>", "?.?.?"},
+        {"<CATALOGUE vr=\"3.0\"/>", "?.?.?"},
+        {"<MODULES vr=\"3.0\">", "?.?.?"},
+    };
+    for (auto [text, version] : cases) {
+        WriteWholeFile(dir.File("MODULES.XML"), text);
+        EXPECT_EQ(JxCatalogueVersion(dir.File("MODULES.XML")), version) << text;
+    }
+    EXPECT_EQ(JxCatalogueVersion(dir.File("missing.XML")), "?.?.?");
 }
 
 }  // namespace

@@ -71,6 +71,48 @@ protected:
     }
 };
 
+// Every value the configuration windows edit, as "name=value " pairs; a
+// getter that reports failure shows as "name?".
+std::string Values(const CConfigDocument& doc)
+{
+    std::string out;
+    auto put = [&](const char* name, bool ok, const std::string& v) { out += name + (ok ? "=" + v : "?") + " "; };
+    auto text = [&](const char* name, bool (CConfigDocument::*get)(std::string&) const) {
+        std::string v;
+        const bool ok = (doc.*get)(v);
+        put(name, ok, v);
+    };
+    auto number = [&](const char* name, bool (CConfigDocument::*get)(int32_t&) const) {
+        int32_t v = 0;
+        const bool ok = (doc.*get)(v);
+        put(name, ok, std::to_string(v));
+    };
+    std::string s, s2;
+    text("ds", &CConfigDocument::GetDescription);
+    text("gamma", &CConfigDocument::GetGamma);
+    text("logmax", &CConfigDocument::GetLogMax);
+    number("mode", &CConfigDocument::GetFileMode);
+    number("tpl", &CConfigDocument::GetThermalLow);
+    number("tph", &CConfigDocument::GetThermalHigh);
+    number("ldl", &CConfigDocument::GetBrightnessLow);
+    number("hdl", &CConfigDocument::GetBrightnessHigh);
+    number("rfr", &CConfigDocument::GetRefreshRate);
+    text("ip", &CConfigDocument::GetIpAddress);
+    text("msk", &CConfigDocument::GetSubnetMask);
+    text("gtw", &CConfigDocument::GetGateway);
+    text("dhcp", &CConfigDocument::GetDhcpName);
+    number("sw", &CConfigDocument::GetSoftwareAddress);
+    number("ertd", &CConfigDocument::GetErtdSignNumber);
+    number("zn", &CConfigDocument::GetTimeZone);
+    number("dst", &CConfigDocument::GetDaylightSaving);
+    number("clk", &CConfigDocument::GetClockMode);
+    number("enet", &CConfigDocument::GetEthernetMode);
+    const bool security = doc.GetSecurity(s, s2);
+    put("user", security, s);
+    put("pswrd", security, s2);
+    return out;
+}
+
 std::string Attr(const jxsim::CXmlElement& e, const std::string& name)
 {
     const std::string* v = e.Attribute(name);
@@ -86,46 +128,10 @@ TEST_F(SimConfig, FactoryDocumentReadsBackEveryEditedValue)
     CConfigDocument doc;
     ASSERT_TRUE(doc.LoadText(Fetch()));
 
-    std::string text;
-    int32_t n = -1;
-    EXPECT_TRUE(doc.GetDescription(text));
-    EXPECT_EQ(text, "Caf\xE9 Nord");
-    EXPECT_TRUE(doc.GetGamma(text));
-    EXPECT_EQ(text, "2.20");
-    EXPECT_TRUE(doc.GetLogMax(text));
-    EXPECT_EQ(text, "20000");
-    EXPECT_TRUE(doc.GetFileMode(n));
-    EXPECT_EQ(n, 0);
-    EXPECT_TRUE(doc.GetThermalLow(n));
-    EXPECT_EQ(n, 55);
-    EXPECT_TRUE(doc.GetThermalHigh(n));
-    EXPECT_EQ(n, 65);
-    EXPECT_TRUE(doc.GetBrightnessLow(n));
-    EXPECT_EQ(n, 0);
-    EXPECT_TRUE(doc.GetBrightnessHigh(n));
-    EXPECT_EQ(n, 100);
-    EXPECT_TRUE(doc.GetRefreshRate(n));
-    EXPECT_EQ(n, 120);
-    EXPECT_TRUE(doc.GetSoftwareAddress(n));
-    EXPECT_EQ(n, 0);
-    EXPECT_TRUE(doc.GetErtdSignNumber(n));
-    EXPECT_EQ(n, 1);
-    EXPECT_TRUE(doc.GetIpAddress(text));
-    EXPECT_EQ(text, "192.168.1.50");
-    EXPECT_TRUE(doc.GetSubnetMask(text));
-    EXPECT_EQ(text, "255.255.255.0");
-    EXPECT_TRUE(doc.GetGateway(text));
-    EXPECT_EQ(text, "192.168.1.1");
-    EXPECT_TRUE(doc.GetDaylightSaving(n));
-    EXPECT_EQ(n, 1);
-    EXPECT_TRUE(doc.GetClockMode(n));
-    EXPECT_EQ(n, 0);
-    EXPECT_TRUE(doc.GetEthernetMode(n));
-    EXPECT_EQ(n, kJxEthernetAuto);
-    std::string user, password;
-    EXPECT_TRUE(doc.GetSecurity(user, password));
-    EXPECT_EQ(user, "Admin");
-    EXPECT_EQ(password, "");
+    EXPECT_EQ(Values(doc),
+              "ds=Caf\xE9 Nord gamma=2.20 logmax=20000 mode=0 tpl=55 tph=65 ldl=0 hdl=100 rfr=120 "
+              "ip=192.168.1.50 msk=255.255.255.0 gtw=192.168.1.1 dhcp= sw=0 ertd=1 "
+              "zn=-300 dst=1 clk=0 enet=0 user=Admin pswrd= ");
 
     CTimeZoneList zones;
     EXPECT_TRUE(zones.SelectFromDocument(doc));
@@ -207,20 +213,11 @@ TEST_F(SimConfig, EditedDocumentReachesTheController)
     EXPECT_EQ(Attr(cfg, "ds"), "Gare \xC3\x89st");
     EXPECT_EQ(Attr(cfg, "mid"), editor.ModuleIdentifier());
     EXPECT_EQ(Attr(cfg, "mid").substr(0, 5), "HLV-C");
-    EXPECT_EQ(Attr(cfg, "mode"), "1");
-    EXPECT_EQ(Attr(cfg, "gamma"), "2.35");
-    EXPECT_EQ(Attr(cfg, "logmax"), "40000");
     EXPECT_EQ(Attr(cfg, "tpl") + "/" + Attr(cfg, "tph"), "45/80");
-    EXPECT_EQ(Attr(cfg, "ldl") + "/" + Attr(cfg, "hdl"), "5/95");
-    EXPECT_EQ(Attr(cfg, "rfr"), "90");
     ASSERT_EQ(byName["ADDR"].size(), 1u);
-    EXPECT_EQ(Attr(byName["ADDR"][0], "ertd"), "7");
     EXPECT_EQ(Attr(byName["ADDR"][0], "sw"), "12");
-    EXPECT_EQ(Attr(byName["ADDR"][0], "ip"), "192.168.1.50");
     ASSERT_EQ(byName["TIME"].size(), 1u);
     EXPECT_EQ(Attr(byName["TIME"][0], "zn"), "-210");
-    EXPECT_EQ(Attr(byName["TIME"][0], "dst"), "0");
-    EXPECT_EQ(Attr(byName["TIME"][0], "clk"), "4");
     ASSERT_EQ(byName["ENET"].size(), 1u);
     EXPECT_EQ(Attr(byName["ENET"][0], "spd") + " " + Attr(byName["ENET"][0], "dplx"), "100 FULL");
     ASSERT_EQ(byName["SCRTY"].size(), 1u);
@@ -239,6 +236,10 @@ TEST_F(SimConfig, EditedDocumentReachesTheController)
     CConfigDocument again;
     ASSERT_TRUE(again.LoadText(Fetch()));
     EXPECT_EQ(again.GetText(), doc.GetText());
+    EXPECT_EQ(Values(again),
+              "ds=Gare \xC9st gamma=2.35 logmax=40000 mode=1 tpl=45 tph=80 ldl=5 hdl=95 rfr=90 "
+              "ip=192.168.1.50 msk=255.255.255.0 gtw=192.168.1.1 dhcp= sw=12 ertd=7 "
+              "zn=-210 dst=0 clk=4 enet=4 user=tech pswrd=p&ss\"w ");
 }
 
 }  // namespace

@@ -136,7 +136,8 @@ public:
     // exists with num, baud and hdsk (and, for the required serial port,
     // initstr) given; a DIRECT entry, whose initstr is empty, therefore reads
     // as false with its fields filled. The network getters fill type,
-    // protocol and num, true when the entry exists with num given.
+    // protocol and num, true when the entry exists with num given. Without
+    // an entry of the role, `port` is handed back empty.
     bool GetRequiredSerialPort(PortEntry& port) const;
     bool GetEthernetPort(PortEntry& port) const;
     bool GetRtdSerialPort(PortEntry& port) const;
