@@ -6,9 +6,12 @@
 // the port entries by their type and protocol.
 //
 // Every operation needs a loaded document whose top-level element is CFG; it
-// otherwise does nothing and returns false. Every operation leaves the
-// navigation cursor at the top, so they can be called in any order. Nothing
-// here shows a message: the windows turn a false into their own texts.
+// otherwise does nothing and returns false (getters then give the value an
+// absent attribute stands for, except the TIME getters, which leave it).
+// A write also returns false when the value cannot be read back afterwards.
+// Every operation leaves the navigation cursor at the top, so they can be
+// called in any order. Nothing here shows a message: the windows turn a
+// false into their own texts.
 // Elements and attributes the tool does not know stay in the text untouched.
 //
 // The text is Latin-1 (the tool's code page); LoadText takes the controller's
