@@ -605,6 +605,7 @@ public:
                                               resp_retrieve_graphiclist_s* response, uint8_t option);
 
 private:
+    friend struct CKorNetAccess;  // the library's own white-box tests and fuzzers
     std::unique_ptr<CKorNetLink> m_link;
 };
 
