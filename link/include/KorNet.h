@@ -501,11 +501,25 @@ public:
                       int16_t length, jx_resp_send_rtd_s* response, uint8_t option);
 
     // --- dial-up configuration and modem list ---
+    // A dial-up link calls through a Hayes AT modem listed in the modem file
+    // ($KORNET_MODEMS, else modems.txt in the data folder: $JXCONFIG_DATA_DIR,
+    // else $XDG_DATA_HOME/Corvanta/Tolvar, else ~/.local/share/Corvanta/Tolvar).
+    // `dialupId` is the modem's line identifier there. Connect places the call
+    // and reports every change of its state to OnCallState on the calling
+    // thread; Disconnect hangs up. GetLastTAPIerror says why a call failed.
     int16_t ConfigureDialup(const char* phoneNumber, uint32_t dialupId);
     // The modems that can place data calls; null with ERR_COMMAND_NOT_CONFIGURED
     // unless the link is configured for dial-up. The list belongs to the link
     // until the next call or its destruction.
     const modemlist_entry_s* GetModemList(int16_t& status, int16_t& count);
+    // Connect on a dial-up link gives up with ERR_NETWORK_CONNECT_FAILED when
+    // the modem has not connected within this many milliseconds (default
+    // DIALUP_CALL_LIMIT_MS; 0 or less restores it). Abort from another thread
+    // ends the call early with the same status. Applies to the dial-up link
+    // configured now and is kept when ConfigureDialup is called again;
+    // ERR_COMMAND_NOT_CONFIGURED when the link is not a dial-up link.
+    int16_t SetDialupCallLimit(int32_t milliseconds);
+    static constexpr int32_t DIALUP_CALL_LIMIT_MS = 90000;
 
     // --- legacy sign commands ---
     // The older single-byte command set. One frame each unless said; the
