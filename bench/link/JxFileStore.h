@@ -1,4 +1,4 @@
-// The file side of a Jx controller for loopback tests and benchmarks: an
+// The file side of a Jx controller for the transfer benchmarks: an
 // in-memory store that answers sync frames and the Jx file commands (plain
 // and zlib), and acknowledges every other Jx command. Written from the
 // controller's side of the wire format. Plugs into TcpController.

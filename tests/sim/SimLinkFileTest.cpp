@@ -315,3 +315,33 @@ TEST_P(SimLinkFile, RepliesArrivingByteByByteAreAssembled)
 
 INSTANTIATE_TEST_SUITE_P(Transports, SimLinkFile, ::testing::Values(SimTransport::Tcp, SimTransport::Pty),
                          TransportName);
+
+// OnProgress counts in 16 bits: a transfer of more frames reports a scaled
+// count out of 32767 that still climbs evenly and ends full.
+class SimLinkLarge : public SimLinkTest {};
+
+TEST_P(SimLinkLarge, ProgressOfTransfersBeyondSixteenBits)
+{
+    jxsim::CSimOptions options;
+    options.memoryBytes = 64u * 1024u * 1024u;
+    Start(options);
+    struct Log : CKorNetworkEvents {
+        std::vector<std::pair<int, int>> calls;
+        void OnCallState(uint32_t, uint32_t, int16_t) override {}
+        void OnProgress(int16_t count, int16_t total, int16_t) override { calls.emplace_back(count, total); }
+    } log;
+    link.RegisterEventHandler(&log, 0);
+    const Bytes data = MakeData(40000u * 246u, 5, false);  // 40000 blocks and the header
+    ASSERT_EQ(link.JxSendFile(1, "HUGE.BIN", data.data(), static_cast<int32_t>(data.size()), nullptr, 0), KORNET_OK);
+    ASSERT_EQ(log.calls.size(), 40002u);
+    EXPECT_EQ(log.calls.front(), std::make_pair(0, 32767));
+    EXPECT_EQ(log.calls.back(), std::make_pair(32767, 32767));
+    for (size_t i = 1; i < log.calls.size(); ++i) {
+        ASSERT_EQ(log.calls[i].second, 32767);
+        ASSERT_GE(log.calls[i].first, log.calls[i - 1].first);
+        ASSERT_LE(log.calls[i].first - log.calls[i - 1].first, 1);
+    }
+    EXPECT_TRUE(Stored("HUGE.BIN") == data);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tcp, SimLinkLarge, ::testing::Values(SimTransport::Tcp), TransportName);
