@@ -609,6 +609,15 @@ bool CJxSimulator::Booting(uint8_t address) const
     return c != nullptr && c->Booting(NowMs());
 }
 
+bool CJxSimulator::WithController(uint8_t address, const std::function<void(CController&)>& visit)
+{
+    JXSIM_LOCKED;
+    CController* c = m_impl->ByHardwareAddress(address);
+    if (c == nullptr) return false;
+    visit(*c);
+    return true;
+}
+
 std::vector<CRecordedCommand> CJxSimulator::Commands() const
 {
     JXSIM_LOCKED;

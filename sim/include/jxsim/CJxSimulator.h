@@ -24,6 +24,8 @@
 
 namespace jxsim {
 
+class CController;
+
 struct CSimOptions {
     std::vector<uint8_t> addresses{1};  // controllers on the line, 1..240 each
     std::string root;                   // folder of the file store (one sub-folder
@@ -111,6 +113,10 @@ public:
     CDisplayState Display(uint8_t address = 0) const;
     uint16_t BroadcastMask(uint8_t address = 0) const;
     bool Booting(uint8_t address = 0) const;
+    // Runs `visit` on a controller with the line held still, so a test can
+    // read (or set) what a command family keeps in the controller's own
+    // state (CController::State<T>()). False when there is no such controller.
+    bool WithController(uint8_t address, const std::function<void(CController&)>& visit);
 
     // What the controllers received, oldest first (the latest 4096).
     std::vector<CRecordedCommand> Commands() const;
