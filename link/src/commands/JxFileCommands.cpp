@@ -7,13 +7,13 @@
 // one block request per block, the block's data at reply offset 8.
 #include <cstring>
 #include <ctime>
-#include <limits>
 #include <new>
 #include <vector>
 
 #include <zlib.h>
 
 #include "../CKorNetLink.h"
+#include "BlockTransfer.h"
 
 using namespace kornet;
 
@@ -35,7 +35,6 @@ constexpr size_t kDeleteLength = 120;
 constexpr size_t kRenameLength = 232;
 constexpr size_t kBlockRequestLength = 16;
 constexpr size_t kDataBlockHeader = 9;      // 80 05 00, block number, four zeros
-constexpr size_t kBlockReplyDataOffset = 8; // where a block reply's file data starts
 constexpr size_t kJxErrorByte = 2;
 constexpr size_t kRetrieveErrorByte = 124;
 constexpr size_t kMaxSendBlocks = 0xFFFF;   // the header's block count is 16 bits
@@ -49,37 +48,6 @@ void PutCommon(uint8_t* request, uint8_t subCommand, uint8_t option, const char*
     request[2] = option;
     KorNetCopyName(request + 3, JX_NAME_LENGTH, name);
 }
-
-// Progress of a multi-frame command. OnProgress carries 16-bit counts; a
-// transfer of more than 32767 frames reports a scaled count out of 32767, so a
-// progress bar still moves evenly and ends full.
-class CJxProgress {
-public:
-    CJxProgress(CKorNetLink& link, uint32_t total) : m_link(link), m_total(total)
-    {
-        if (m_total <= kMax) m_link.ProgressBegin(static_cast<int16_t>(m_total));
-        else Emit();
-    }
-    void Step()
-    {
-        ++m_count;
-        if (m_total <= kMax) m_link.ProgressStep();
-        else Emit();
-    }
-
-private:
-    static constexpr uint32_t kMax = std::numeric_limits<int16_t>::max();
-    void Emit()
-    {
-        m_link.progressCount = static_cast<int16_t>(static_cast<uint64_t>(m_count) * kMax / m_total);
-        m_link.progressTotal = static_cast<int16_t>(kMax);
-        if (m_link.eventHandler != nullptr)
-            m_link.eventHandler->OnProgress(m_link.progressCount, m_link.progressTotal, m_link.userValue);
-    }
-    CKorNetLink& m_link;
-    uint32_t m_total;
-    uint32_t m_count = 0;
-};
 
 bool SendableLength(const uint8_t* data, int32_t length)
 {
@@ -106,7 +74,7 @@ int16_t SendFileFrames(CKorNetLink& link, uint8_t address, uint8_t subCommand, c
     int16_t status = link.Synchronise(address);
     if (status != KORNET_OK) return status;
 
-    CJxProgress progress(link, static_cast<uint32_t>(blocks + 1));
+    CBlockProgress progress(link, static_cast<uint32_t>(blocks + 1));
     status = link.Exchange(address, kTypeCommand, header, sizeof header);
     if (status == ERR_SIGN_UNSUPPORTED_COMMAND && headerUnsupported != nullptr) {
         *headerUnsupported = true;
@@ -161,43 +129,12 @@ int16_t RequestFile(CKorNetLink& link, uint8_t address, uint8_t subCommand, cons
     return link.CheckReply(address, status, response, sizeof(jx_resp_retrieve_file_s), kRetrieveErrorByte);
 }
 
-// A header's numbers must describe blocks that replies can actually carry:
-// every block fits in one reply frame, and the blocks are exactly as many as
-// the length needs. Anything else is a reply not to be trusted with an
-// allocation.
-bool SizesHoldTogether(uint32_t blocks, uint32_t blockSize, uint32_t length)
-{
-    if (length == 0) return blocks == 0;
-    if (blockSize == 0 || blockSize > kFrameDataMax - kBlockReplyDataOffset) return false;
-    return static_cast<uint64_t>(blocks) == (static_cast<uint64_t>(length) + blockSize - 1) / blockSize;
-}
-
-// Requests blocks 1..blocks and stores their data in `buffer` (`length`
-// bytes). A reply that carries less than its block needs ends the transfer:
-// a file with a hole in it is no file.
+// Requests blocks 1..blocks of a get and stores their data in `buffer`.
 int16_t ReceiveBlocks(CKorNetLink& link, uint8_t address, const CGetHeader& header, uint8_t* buffer)
 {
-    CJxProgress progress(link, header.blocks);
-    size_t stored = 0;
-    int16_t status = KORNET_OK;
-    for (uint32_t number = 1; number <= header.blocks && status == KORNET_OK; ++number) {
-        uint8_t request[kBlockRequestLength] = {kExtendedPrefix, kSubBlockRequest, 0};
-        KorNetPut16(request + 3, static_cast<uint16_t>(number));
-        status = link.Exchange(address, kTypeCommand, request, sizeof request);
-        status = link.CheckReply(address, status, nullptr, 0, kJxErrorByte);
-        if (status == KORNET_OK) {
-            const size_t left = header.length - stored;
-            const size_t want = left < header.blockSize ? left : header.blockSize;
-            if (link.received.DataLength() < kBlockReplyDataOffset + want) {
-                status = ERR_SIGN_INVALID_RESPONSE;
-            } else {
-                std::memcpy(buffer + stored, link.received.Data() + kBlockReplyDataOffset, want);
-                stored += want;
-            }
-        }
-        progress.Step();
-    }
-    return status;
+    static const uint8_t kRequest[kBlockRequestLength] = {kExtendedPrefix, kSubBlockRequest, 0};
+    const CBlockRequestForm form{kRequest, sizeof kRequest, 3, kJxErrorByte};
+    return kornet::ReceiveBlocks(link, address, form, header.blocks, header.blockSize, header.length, buffer);
 }
 
 // Whether `packed` is one intact zlib stream that inflates to exactly
