@@ -1,0 +1,436 @@
+// The rules of the Set Clock Mode, Set Software Address and Set TCP/IP
+// Configuration windows, driven as tables over real CONFIG.XML texts.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/CClockModePresenter.h"
+#include "config/CConfigDocument.h"
+#include "config/CIpAddressValue.h"
+#include "config/CSoftwareAddressPresenter.h"
+#include "config/CTcpIpConfigPresenter.h"
+#include "shell/CJxConfigApp.h"
+#include "shell/CSettingsStore.h"
+
+namespace {
+
+using Setting = CConnectionSettingUpdate::Setting;
+
+// A CONFIG.XML as controllers send it, with `inner` as the children of CFG.
+CConfigDocument Loaded(const std::string& inner)
+{
+    CConfigDocument doc;
+    const std::string text = "<?xml version=\"1.0\"?>\r\n<CFG type=\"16X48MONO1.HLV.Jx\" ds=\"Gate 4\">\r\n" + inner +
+                             "</CFG>\r\n";
+    EXPECT_TRUE(doc.LoadText(text)) << text;
+    return doc;
+}
+
+// A document that parses but is no configuration: every write fails.
+CConfigDocument NotAConfiguration()
+{
+    CConfigDocument doc;
+    EXPECT_TRUE(doc.LoadText("<STATUS vr=\"TJX-3.08\"/>"));
+    return doc;
+}
+
+// ---- Set Clock Mode ----------------------------------------------------------
+
+TEST(ClockMode, OpensOnTheDocumentsModeOrAutoDetect)
+{
+    struct Row {
+        const char* time;
+        int selection;
+    } rows[] = {
+        {"<TIME zn=\"60\" dst=\"1\" clk=\"0\"/>", 0},
+        {"<TIME zn=\"60\" dst=\"1\" clk=\"4\"/>", 4},
+        {"<TIME zn=\"60\" dst=\"1\" clk=\"3\"/>", 3},
+        {"<TIME zn=\"60\" dst=\"1\" clk=\"7\"/>", 0},
+        {"<TIME zn=\"60\" dst=\"1\" clk=\"-1\"/>", 0},
+        {"<TIME zn=\"60\" dst=\"1\"/>", 0},
+        {"", 0},  // no TIME at all
+    };
+    for (const Row& row : rows) {
+        const CConfigDocument doc = Loaded(row.time);
+        CClockModePresenter p;
+        p.Open(doc);
+        EXPECT_EQ(p.Selection(), row.selection) << row.time;
+        EXPECT_EQ(p.Description(), std::string("MODE DESCRIPTION\n\n") + kJxClockModeDescriptions[row.selection]);
+    }
+}
+
+TEST(ClockMode, DescriptionFollowsTheSelection)
+{
+    CClockModePresenter p;
+    EXPECT_EQ(p.Description(), "Mode Description\n\n");
+    p.Open(Loaded(""));
+    const std::vector<std::string> expected = {
+        "MODE DESCRIPTION\n\nAutomatically detect and use the 50Hz or 60Hz power line to keep time.",
+        "MODE DESCRIPTION\n\nUse the display's internal clock to keep time.",
+        "MODE DESCRIPTION\n\nUse the 50Hz power line to keep time.",
+        "MODE DESCRIPTION\n\nUse the 60Hz power line to keep time.",
+        "MODE DESCRIPTION\n\nUse GPS to keep time.",
+    };
+    for (int i = 0; i < 5; ++i) {
+        p.Select(i);
+        EXPECT_EQ(p.Description(), expected[i]);
+    }
+    p.Select(5);  // not an item: the selection stays
+    EXPECT_EQ(p.Selection(), 4);
+}
+
+TEST(ClockMode, SettingGpsWritesClkAndCreatesTime)
+{
+    CConfigDocument doc = Loaded("<ADDR sw=\"0\"/>\r\n");
+    CClockModePresenter p;
+    p.Open(doc);
+    p.Select(4);
+    const CFunctionApply r = p.Apply(doc);
+    EXPECT_TRUE(r.accepted);
+    EXPECT_EQ(r.message, "");
+    EXPECT_EQ(r.update.setting, Setting::None);
+    int32_t clk = -1;
+    EXPECT_TRUE(doc.GetClockMode(clk));
+    EXPECT_EQ(clk, 4);
+    EXPECT_NE(doc.GetText().find("<TIME clk=\"4\""), std::string::npos) << doc.GetText();
+
+    // an existing TIME keeps its other values
+    CConfigDocument withTime = Loaded("<TIME zn=\"-300\" dst=\"0\" clk=\"0\"/>\r\n");
+    p.Open(withTime);
+    p.Select(2);
+    EXPECT_TRUE(p.Apply(withTime).accepted);
+    EXPECT_NE(withTime.GetText().find("<TIME zn=\"-300\" dst=\"0\" clk=\"2\"/>"), std::string::npos);
+}
+
+TEST(ClockMode, AFailedWriteKeepsTheWindowOpenWithItsMessage)
+{
+    CConfigDocument doc = NotAConfiguration();
+    CClockModePresenter p;
+    p.Open(doc);
+    p.Select(1);
+    const CFunctionApply r = p.Apply(doc);
+    EXPECT_FALSE(r.accepted);
+    EXPECT_EQ(r.message, "Error: could not set the clock mode to the CONFIG.XML file stream");
+    EXPECT_EQ(p.Selection(), 1);
+}
+
+// ---- Set Software Address ----------------------------------------------------
+
+TEST(SoftwareAddress, OpensFromSw)
+{
+    struct Row {
+        const char* addr;
+        bool on;
+        const char* text;
+    } rows[] = {
+        {"<ADDR sw=\"0\"/>", false, "1"},   {"<ADDR sw=\"1\"/>", true, "1"},
+        {"<ADDR sw=\"17\"/>", true, "17"},  {"<ADDR sw=\"240\"/>", true, "240"},
+        {"<ADDR sw=\"241\"/>", false, "1"}, {"<ADDR sw=\"250\"/>", false, "1"},
+        {"<ADDR sw=\"-3\"/>", false, "1"},  {"<ADDR sw=\"x\"/>", false, "1"},
+        {"<ADDR ip=\"\"/>", false, "1"},    {"", false, "1"},
+    };
+    for (const Row& row : rows) {
+        CSoftwareAddressPresenter p;
+        p.Open(Loaded(row.addr));
+        EXPECT_EQ(p.UseSoftwareAddressing(), row.on) << row.addr;
+        EXPECT_EQ(p.AddressEnabled(), row.on) << row.addr;
+        EXPECT_EQ(p.AddressText(), row.text) << row.addr;
+    }
+}
+
+TEST(SoftwareAddress, LeavingTheEditCorrectsTheAddress)
+{
+    struct Row {
+        const char* typed;
+        const char* after;
+        bool corrected;
+    } rows[] = {
+        {"0", "1", true},     {"", "1", true},        {"000", "1", true},   {"999", "240", true},
+        {"241", "240", true}, {"99999999999999", "240", true},              {"240", "240", false},
+        {"1", "1", false},    {"57", "57", false},
+    };
+    for (const Row& row : rows) {
+        CSoftwareAddressPresenter p;
+        p.SetUseSoftwareAddressing(true);
+        p.SetAddressText(row.typed);
+        EXPECT_EQ(p.LeaveAddressEdit(), row.corrected) << row.typed;
+        EXPECT_EQ(p.AddressText(), row.after) << row.typed;
+    }
+}
+
+TEST(SoftwareAddress, SetWritesSwAndNamesTheNewNetworkAddress)
+{
+    struct Row {
+        bool on;
+        const char* typed;
+        const char* sw;
+        const char* networkAddress;
+    } rows[] = {
+        {true, "17", "17", "17"},
+        {true, "240", "240", "240"},
+        {true, "0", "1", "1"},        // Enter pressed without leaving the edit: still corrected
+        {true, "600", "240", "240"},
+        {true, "012", "12", "12"},
+        {false, "17", "0", "1"},      // box off: addressing off, the display answers at 1 again
+    };
+    for (const Row& row : rows) {
+        CConfigDocument doc = Loaded("<ADDR ip=\"10.0.0.5\" sw=\"5\" ertd=\"1\"/>\r\n");
+        CSoftwareAddressPresenter p;
+        p.Open(doc);
+        p.SetUseSoftwareAddressing(row.on);
+        p.SetAddressText(row.typed);
+        const CFunctionApply r = p.Apply(doc);
+        EXPECT_TRUE(r.accepted) << row.typed;
+        EXPECT_EQ(r.update, (CConnectionSettingUpdate{Setting::NetworkAddress, row.networkAddress})) << row.typed;
+        EXPECT_NE(doc.GetText().find(std::string("<ADDR ip=\"10.0.0.5\" sw=\"") + row.sw + "\" ertd=\"1\"/>"),
+                  std::string::npos)
+            << doc.GetText();
+    }
+}
+
+TEST(SoftwareAddress, AFailedWriteKeepsTheWindowOpenWithItsMessage)
+{
+    CConfigDocument doc = NotAConfiguration();
+    CSoftwareAddressPresenter p;
+    p.Open(doc);
+    p.SetUseSoftwareAddressing(true);
+    p.SetAddressText("9");
+    const CFunctionApply r = p.Apply(doc);
+    EXPECT_FALSE(r.accepted);
+    EXPECT_EQ(r.message, "Error: could not set the software address in the CONFIG.XML file stream");
+    EXPECT_EQ(r.update.setting, Setting::None);
+}
+
+TEST(SoftwareAddress, TheSettingFollowsOnlyWhenApplied)
+{
+    CMemorySettingsStore user, machine;
+    CJxConfigApp app(user, machine);
+    app.networkAddress = "3";
+    CConnectionSettingUpdate{Setting::NetworkAddress, "17"}.ApplyTo(app);
+    EXPECT_EQ(app.networkAddress, "17");
+    CConnectionSettingUpdate{Setting::IpAddress, "10.1.2.3"}.ApplyTo(app);
+    EXPECT_EQ(app.ipAddress, "10.1.2.3");
+    EXPECT_EQ(app.networkAddress, "17");
+    CConnectionSettingUpdate{}.ApplyTo(app);
+    EXPECT_EQ(app.ipAddress, "10.1.2.3");
+}
+
+// ---- IP address values ---------------------------------------------------------
+
+TEST(IpAddressValue, ParsesOnlyFourNumbersWithDots)
+{
+    struct Row {
+        const char* text;
+        bool complete;
+        const char* back;
+    } rows[] = {
+        {"192.168.1.50", true, "192.168.1.50"},
+        {"0.0.0.0", true, "0.0.0.0"},
+        {"255.255.255.255", true, "255.255.255.255"},
+        {"010.001.002.003", true, "10.1.2.3"},
+        {"10.1.2", false, ""},
+        {"10.1.2.3.4", false, ""},
+        {"256.1.1.1", false, ""},
+        {"1.2.3.1000", false, ""},
+        {"1..2.3", false, ""},
+        {"1.2.3.", false, ""},
+        {" 1.2.3.4", false, ""},
+        {"1.2.3.4 ", false, ""},
+        {"1,2,3,4", false, ""},
+        {"a.b.c.d", false, ""},
+        {"-1.2.3.4", false, ""},
+        {"", false, ""},
+    };
+    for (const Row& row : rows) {
+        const CIpAddressValue v = CIpAddressValue::Parse(row.text);
+        EXPECT_EQ(v.Complete(), row.complete) << row.text;
+        EXPECT_EQ(v.Blank(), !row.complete) << row.text;
+        if (row.complete) {
+            EXPECT_EQ(v.Text(), row.back);
+        }
+    }
+    CIpAddressValue partial;
+    partial.parts[0] = 192;
+    partial.parts[2] = 7;
+    EXPECT_FALSE(partial.Complete());
+    EXPECT_FALSE(partial.Blank());
+    EXPECT_EQ(partial.Text(), "192.0.7.0");
+}
+
+// ---- Set TCP/IP Configuration ----------------------------------------------------
+
+TEST(TcpIpConfig, OpensInDhcpOrStaticMode)
+{
+    struct Row {
+        const char* addr;
+        bool dhcp;
+        const char* ip;  // "" for a blank field
+        const char* mask;
+        const char* gateway;
+        const char* name;
+    } rows[] = {
+        {"<ADDR ip=\"192.168.1.50\" msk=\"255.255.255.0\" gtw=\"192.168.1.1\" dhcp=\"\"/>", false, "192.168.1.50",
+         "255.255.255.0", "192.168.1.1", ""},
+        {"<ADDR ip=\"0.0.0.0\" msk=\"0.0.0.0\" gtw=\"\" dhcp=\"sign-12.example\"/>", true, "0.0.0.0", "0.0.0.0", "",
+         "sign-12.example"},
+        {"<ADDR ip=\"10.1.2\" msk=\"255.0.0.0\" gtw=\"10.0.0.1\"/>", false, "", "255.0.0.0", "10.0.0.1", ""},
+        {"<ADDR ip=\"\" msk=\"\" gtw=\"\"/>", false, "", "", "", ""},
+        {"<ADDR sw=\"0\"/>", false, "", "", "", ""},
+        {"", false, "", "", "", ""},
+    };
+    for (const Row& row : rows) {
+        CTcpIpConfigPresenter p;
+        p.Open(Loaded(row.addr));
+        EXPECT_EQ(p.DhcpMode(), row.dhcp) << row.addr;
+        EXPECT_EQ(p.DhcpNameEnabled(), row.dhcp) << row.addr;
+        EXPECT_EQ(p.AddressFieldsEnabled(), !row.dhcp) << row.addr;
+        auto shown = [](const CIpAddressValue& v) { return v.Complete() ? v.Text() : std::string(); };
+        EXPECT_EQ(shown(p.address), row.ip) << row.addr;
+        EXPECT_EQ(shown(p.mask), row.mask) << row.addr;
+        EXPECT_EQ(shown(p.gateway), row.gateway) << row.addr;
+        EXPECT_EQ(p.dhcpName, row.name) << row.addr;
+    }
+}
+
+TEST(TcpIpConfig, MaskFromTheAddressClassWhenTheMaskGetsTheFocus)
+{
+    struct Row {
+        const char* address;
+        const char* mask;
+    } rows[] = {
+        {"10.1.2.3", "255.0.0.0"},       {"0.1.2.3", "255.0.0.0"},       {"127.0.0.1", "255.0.0.0"},
+        {"128.0.0.1", "255.255.0.0"},    {"172.16.0.5", "255.255.0.0"},  {"191.255.0.1", "255.255.0.0"},
+        {"192.168.1.20", "255.255.255.0"}, {"223.1.1.1", "255.255.255.0"}, {"224.1.1.1", "255.255.252.0"},
+        {"230.1.1.1", "255.255.252.0"},
+    };
+    for (const Row& row : rows) {
+        CTcpIpConfigPresenter p;
+        p.address = CIpAddressValue::Parse(row.address);
+        p.mask = CIpAddressValue::Parse("255.255.252.0");  // whatever was there before
+        p.MaskFocused();
+        EXPECT_EQ(p.mask.Text(), row.mask) << row.address;
+    }
+    // an incomplete address leaves the mask, blank or not
+    CTcpIpConfigPresenter p;
+    p.address.parts = {10, 1, std::nullopt, 3};
+    EXPECT_FALSE(p.MaskFocused());
+    EXPECT_TRUE(p.mask.Blank());
+}
+
+TEST(TcpIpConfig, StaticChecksInOrder)
+{
+    struct Row {
+        const char* address;
+        const char* mask;
+        const char* message;
+    } rows[] = {
+        {"", "", "All fields for IP address must be completed."},
+        {"", "0.0.0.0", "All fields for IP address must be completed."},
+        {"0.1.2.3", "", "All fields for subnet mask must be completed."},
+        {"0.1.2.3", "0.255.255.255", "First octet of IP address cannot be 0."},
+        {"0.1.2.3", "255.0.0.0", "First octet of IP address cannot be 0."},
+        {"10.1.2.3", "0.255.255.255", "First octet of subnet mask cannot be 0."},
+        {"10.1.2.3", "255.255.255.255", "Subnet mask cannot be 255.255.255.255."},
+        {"10.1.2.3", "255.255.255.254", ""},
+    };
+    for (const Row& row : rows) {
+        const std::string before = "<ADDR ip=\"192.168.1.50\" msk=\"255.255.255.0\" gtw=\"192.168.1.1\" dhcp=\"\"/>\r\n";
+        CConfigDocument doc = Loaded(before);
+        const std::string text = doc.GetText();
+        CTcpIpConfigPresenter p;
+        p.Open(doc);
+        p.address = CIpAddressValue::Parse(row.address);
+        p.mask = CIpAddressValue::Parse(row.mask);
+        const CFunctionApply r = p.Apply(doc);
+        EXPECT_EQ(r.message, row.message) << row.address << " " << row.mask;
+        EXPECT_EQ(r.accepted, std::string(row.message).empty());
+        if (!r.accepted) {
+            EXPECT_EQ(doc.GetText(), text) << "nothing is written after a failed check";
+            EXPECT_EQ(r.update.setting, Setting::None);
+        }
+    }
+    // one blank number is as bad as four
+    CConfigDocument doc = Loaded("");
+    CTcpIpConfigPresenter p;
+    p.address.parts = {10, 1, 2, std::nullopt};
+    p.mask = CIpAddressValue::Of(255, 0, 0, 0);
+    EXPECT_EQ(p.Apply(doc).message, "All fields for IP address must be completed.");
+    p.address = CIpAddressValue::Of(10, 1, 2, 3);
+    p.mask.parts[3].reset();
+    EXPECT_EQ(p.Apply(doc).message, "All fields for subnet mask must be completed.");
+}
+
+TEST(TcpIpConfig, StaticAndDhcpWritesAndTheSettingTheyUpdate)
+{
+    struct Row {
+        const char* name;
+        bool dhcp;
+        const char* address;
+        const char* mask;
+        const char* gateway;  // "" blank
+        const char* dhcpName;
+        const char* written;  // the ADDR element afterwards
+        const char* setting;
+    } rows[] = {
+        {"static with gateway", false, "10.20.30.40", "255.255.0.0", "10.20.0.1", "",
+         "<ADDR ip=\"10.20.30.40\" msk=\"255.255.0.0\" gtw=\"10.20.0.1\" dhcp=\"\" sw=\"3\"/>", "10.20.30.40"},
+        {"static, blank gateway", false, "172.16.0.5", "255.255.0.0", "", "",
+         "<ADDR ip=\"172.16.0.5\" msk=\"255.255.0.0\" gtw=\"\" dhcp=\"\" sw=\"3\"/>", "172.16.0.5"},
+        {"static clears the name", false, "192.168.9.9", "255.255.255.0", "0.0.0.0", "was.dhcp",
+         "<ADDR ip=\"192.168.9.9\" msk=\"255.255.255.0\" gtw=\"\" dhcp=\"\" sw=\"3\"/>", "192.168.9.9"},
+        {"dhcp with a name", true, "", "", "", "sign-7.depot",
+         "<ADDR ip=\"0.0.0.0\" msk=\"0.0.0.0\" gtw=\"192.168.1.1\" dhcp=\"sign-7.depot\" sw=\"3\"/>", "sign-7.depot"},
+        {"dhcp, empty name", true, "10.1.1.1", "255.0.0.0", "", "",
+         "<ADDR ip=\"0.0.0.0\" msk=\"0.0.0.0\" gtw=\"192.168.1.1\" dhcp=\"\" sw=\"3\"/>", ""},
+    };
+    for (const Row& row : rows) {
+        CConfigDocument doc =
+            Loaded("<ADDR ip=\"192.168.1.50\" msk=\"255.255.255.0\" gtw=\"192.168.1.1\" dhcp=\"x\" sw=\"3\"/>\r\n");
+        CTcpIpConfigPresenter p;
+        p.Open(doc);
+        p.SetDhcpMode(row.dhcp);
+        p.address = CIpAddressValue::Parse(row.address);
+        p.mask = CIpAddressValue::Parse(row.mask);
+        p.gateway = CIpAddressValue::Parse(row.gateway);
+        p.dhcpName = row.dhcpName;
+        const CFunctionApply r = p.Apply(doc);
+        EXPECT_TRUE(r.accepted) << row.name << ": " << r.message;
+        EXPECT_NE(doc.GetText().find(row.written), std::string::npos) << row.name << "\n" << doc.GetText();
+        EXPECT_EQ(r.update, (CConnectionSettingUpdate{Setting::IpAddress, row.setting})) << row.name;
+    }
+}
+
+TEST(TcpIpConfig, WritesIntoADocumentWithoutAddr)
+{
+    CConfigDocument doc = Loaded("<TIME zn=\"0\"/>\r\n");
+    CTcpIpConfigPresenter p;
+    p.Open(doc);
+    EXPECT_FALSE(p.DhcpMode());
+    p.address = CIpAddressValue::Of(192, 168, 4, 2);
+    EXPECT_TRUE(p.MaskFocused());
+    EXPECT_TRUE(p.Apply(doc).accepted);
+    std::string ip, msk, gtw, name;
+    EXPECT_TRUE(doc.GetIpAddress(ip) && doc.GetSubnetMask(msk) && doc.GetGateway(gtw) && doc.GetDhcpName(name));
+    EXPECT_EQ(ip + " " + msk + " [" + gtw + "] [" + name + "]", "192.168.4.2 255.255.255.0 [] []");
+}
+
+TEST(TcpIpConfig, AFailedWriteIsReportedInBothModes)
+{
+    for (const bool dhcp : {false, true}) {
+        CConfigDocument doc = NotAConfiguration();
+        const std::string text = doc.GetText();
+        CTcpIpConfigPresenter p;
+        p.Open(doc);
+        p.SetDhcpMode(dhcp);
+        p.address = CIpAddressValue::Of(10, 0, 0, 2);
+        p.mask = CIpAddressValue::Of(255, 0, 0, 0);
+        const CFunctionApply r = p.Apply(doc);
+        EXPECT_FALSE(r.accepted) << dhcp;
+        EXPECT_EQ(r.message, "Error: could not set the settings in the CONFIG.XML file stream");
+        EXPECT_EQ(r.update.setting, Setting::None);
+        EXPECT_EQ(doc.GetText(), text);
+    }
+}
+
+}  // namespace

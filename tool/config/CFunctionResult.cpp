@@ -1,0 +1,17 @@
+#include "CFunctionResult.h"
+
+#include "shell/CJxConfigApp.h"
+
+void CConnectionSettingUpdate::ApplyTo(CJxConfigApp& app) const
+{
+    switch (setting) {
+    case Setting::None:
+        break;
+    case Setting::NetworkAddress:
+        app.networkAddress = value;
+        break;
+    case Setting::IpAddress:
+        app.ipAddress = value;
+        break;
+    }
+}

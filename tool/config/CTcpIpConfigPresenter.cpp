@@ -1,0 +1,74 @@
+#include "CTcpIpConfigPresenter.h"
+
+#include <strings.h>
+
+#include "CConfigDocument.h"
+
+CIpAddressValue JxClassMask(int firstNumber)
+{
+    if (firstNumber < 0) return {};
+    if (firstNumber <= 127) return CIpAddressValue::Of(255, 0, 0, 0);
+    if (firstNumber <= 191) return CIpAddressValue::Of(255, 255, 0, 0);
+    if (firstNumber <= 223) return CIpAddressValue::Of(255, 255, 255, 0);
+    return {};
+}
+
+void CTcpIpConfigPresenter::Open(const CConfigDocument& document)
+{
+    std::string ip, msk, gtw, name;
+    document.GetIpAddress(ip);
+    document.GetSubnetMask(msk);
+    document.GetGateway(gtw);
+    document.GetDhcpName(name);
+    address = CIpAddressValue::Parse(ip);
+    mask = CIpAddressValue::Parse(msk);
+    gateway = CIpAddressValue::Parse(gtw);
+    dhcpName = name;
+    m_dhcp = strcasecmp(ip.c_str(), kJxDhcpAddress) == 0;
+}
+
+bool CTcpIpConfigPresenter::MaskFocused()
+{
+    if (!address.Complete()) return false;
+    const CIpAddressValue classMask = JxClassMask(address.Part(0));
+    if (classMask.Blank()) return false;
+    mask = classMask;
+    return true;
+}
+
+CFunctionApply CTcpIpConfigPresenter::Apply(CConfigDocument& document) const
+{
+    CFunctionApply result;
+    if (m_dhcp) {
+        // Every write is checked: a document that took none of them would
+        // otherwise go back to the display unchanged and be reported as sent.
+        const bool written = document.SetDhcpName(dhcpName) && document.SetIpAddress(kJxDhcpAddress) &&
+                             document.SetSubnetMask(kJxDhcpAddress);
+        if (!written) {
+            result.message = kJxTcpIpWriteFailed;
+            return result;
+        }
+        result.accepted = true;
+        result.update = {CConnectionSettingUpdate::Setting::IpAddress, dhcpName};
+        return result;
+    }
+
+    if (!address.Complete()) result.message = kJxIpIncomplete;
+    else if (!mask.Complete()) result.message = kJxMaskIncomplete;
+    else if (address.Part(0) == 0) result.message = kJxIpFirstZero;
+    else if (mask.Part(0) == 0) result.message = kJxMaskFirstZero;
+    else if (mask == CIpAddressValue::Of(255, 255, 255, 255)) result.message = kJxMaskAllOnes;
+    if (!result.message.empty()) return result;
+
+    const std::string ip = address.Text();
+    // SetGateway writes "0.0.0.0" (a blank gateway) as no gateway.
+    const bool written = document.SetIpAddress(ip) && document.SetSubnetMask(mask.Text()) &&
+                         document.SetGateway(gateway.Text()) && document.SetDhcpName("");
+    if (!written) {
+        result.message = kJxTcpIpWriteFailed;
+        return result;
+    }
+    result.accepted = true;
+    result.update = {CConnectionSettingUpdate::Setting::IpAddress, ip};
+    return result;
+}
