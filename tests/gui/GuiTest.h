@@ -1,0 +1,70 @@
+// Qt windows in tests: one QApplication for the whole program (offscreen),
+// folders of their own for the settings and the data of each test, and a
+// way to act on a modal window once it is up.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+#include "../shell/MessageRecorder.h"
+#include "TempDir.h"
+
+// A test with its own settings and data folders and a message recorder.
+class GuiTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    CMessageRecorder messages;
+
+    void SetUp() override
+    {
+        setenv("JXCONFIG_CONFIG_DIR", dir.File("config").c_str(), 1);
+        setenv("JXCONFIG_DATA_DIR", dir.File("data").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        unsetenv("JXCONFIG_CONFIG_DIR");
+        unsetenv("JXCONFIG_DATA_DIR");
+    }
+    // Short link waits for the tests (KorConfig.xml in the data folder).
+    void ShortLinkWaits();
+};
+
+// Runs `act` on the first visible top-level window of type T as soon as it
+// is up (from the event loop of whatever modal window runs meanwhile). A
+// window that never shows fails the test and ends the modal loop.
+template <class T>
+void WhenShown(std::function<void(T*)> act)
+{
+    auto* timer = new QTimer;
+    auto polls = std::make_shared<int>(0);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, polls, act] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* window = qobject_cast<T*>(w); window != nullptr && window->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                act(window);
+                return;
+            }
+        }
+        if (++*polls > 6000) {
+            timer->stop();
+            timer->deleteLater();
+            ADD_FAILURE() << "the window never showed";
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        }
+    });
+    timer->start();
+}
+
+// Lets queued calls and posted events run.
+inline void Settle()
+{
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}

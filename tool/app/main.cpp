@@ -1,0 +1,88 @@
+// JxConfig: the configuration tool for Tolvar display controllers.
+//
+//   JxConfig [--connection dialup|direct|tcpip] [--screenshots FOLDER]
+//
+// --connection preselects the connection kind of the Connect window for this
+// run; --screenshots draws each window into PNG files in FOLDER and ends.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <cstdio>
+
+#include "MainFunctions.h"
+#include "Screenshots.h"
+#include "shell/CJxConfigApp.h"
+#include "shell/MessageBox.h"
+#include "shell/views/CMainWindow.h"
+#include "shell/views/CQtMessageSink.h"
+#include "shell/views/CQtSettingsStore.h"
+
+namespace {
+std::string ProgramVersion()
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%d.%d.%d.%d", JXCONFIG_VERSION_MAJOR, JXCONFIG_VERSION_MINOR,
+                  JXCONFIG_VERSION_PATCH, JXCONFIG_VERSION_TWEAK);
+    return text;
+}
+
+int ConnectionKindNamed(const QString& name)
+{
+    const QString n = name.toLower();
+    if (n == "dialup" || n == "dial-up") return 0;
+    if (n == "direct") return 1;
+    if (n == "tcpip" || n == "tcp/ip") return 2;
+    return -1;
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName("JxConfig");
+    QApplication::setApplicationVersion(QString::fromStdString(ProgramVersion()));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Configuration tool for Tolvar display controllers");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption connection("connection", "Preselect the connection: dialup, direct or tcpip.", "kind");
+    QCommandLineOption screenshots("screenshots", "Draw every window into PNG files in <folder> and exit.", "folder");
+    parser.addOption(connection);
+    parser.addOption(screenshots);
+    parser.process(qapp);
+
+    int kind = -1;
+    if (parser.isSet(connection)) {
+        kind = ConnectionKindNamed(parser.value(connection));
+        if (kind < 0) {
+            std::fprintf(stderr, "JxConfig: --connection takes dialup, direct or tcpip\n");
+            return 2;
+        }
+    }
+
+    CQtMessageSink sink;
+    JxSetMessageSink(&sink);
+    CQtSettingsStore user(JxUserSettingsPath());
+    CQtSettingsStore machine(JxMachineSettingsPath());
+    CJxConfigApp app(user, machine);
+    if (!app.StartupMessage().empty()) JxShowMessage(app.StartupMessage());
+    app.StartUp();
+    if (kind >= 0) app.connectionKind = kind;
+
+    if (parser.isSet(screenshots)) {
+        const int status = RenderScreenshots(app, ProgramVersion(), parser.value(screenshots));
+        JxSetMessageSink(nullptr);
+        return status;
+    }
+
+    int status = 0;
+    {
+        CMainWindow window(app, ProgramVersion());
+        WireMainFunctions(window);
+        window.show();
+        status = QApplication::exec();
+    }
+    app.SaveOnExit();
+    JxSetMessageSink(nullptr);
+    return status;
+}

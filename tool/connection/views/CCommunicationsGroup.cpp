@@ -1,0 +1,82 @@
+#include "CCommunicationsGroup.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "CConnectionPanels.h"
+#include "CDLCatchEdit.h"
+
+CCommunicationsGroup::CCommunicationsGroup(QWidget* parent) : QGroupBox("Communications", parent)
+{
+    setObjectName("communicationsGroup");
+    m_kinds = new QComboBox(this);
+    m_kinds->setObjectName("connectionList");
+    for (int kind = 0; kind < 3; ++kind) m_kinds->addItem(kJxConnectionNames[kind], kind);
+
+    m_address = new CDLCatchEdit(this);
+    m_address->setObjectName("networkAddress");
+    m_address->SetCharacterClasses(kJxCatchDigits);
+    m_address->SetMaxLength(3);
+    connect(m_address, &QLineEdit::textChanged, this, &CCommunicationsGroup::OnAddressChanged);
+
+    m_panels = new QStackedWidget(this);
+    m_panels->setObjectName("panels");
+    m_dialup = new CDialupPanel(m_panels);
+    m_direct = new CDirectPanel(m_panels);
+    m_tcpIp = new CTcpIpPanel(m_panels);
+    m_panels->addWidget(m_dialup);
+    m_panels->addWidget(m_direct);
+    m_panels->addWidget(m_tcpIp);
+
+    auto* form = new QFormLayout;
+    form->addRow("Connection:", m_kinds);
+    form->addRow("Network Address:", m_address);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_panels);
+
+    connect(m_kinds, &QComboBox::currentIndexChanged, this, [this](int index) { ShowPanel(index); });
+    m_address->setText("1");
+    m_kinds->setCurrentIndex(1);
+    ShowPanel(1);
+}
+
+void CCommunicationsGroup::ShowPanel(int kind)
+{
+    if (kind < 0 || kind > 2) return;
+    m_panels->setCurrentIndex(kind);
+}
+
+void CCommunicationsGroup::OnAddressChanged(const QString&)
+{
+    // The field as it stands: the filter may already have undone the change.
+    const std::optional<std::string> replacement = CorrectNetworkAddress(m_address->text().toLatin1().toStdString());
+    if (!replacement) return;
+    m_address->setText(QString::fromLatin1(replacement->c_str()));
+    m_address->selectAll();
+}
+
+void CCommunicationsGroup::Load(const CConnectionChoice& choice)
+{
+    m_dialup->Load(choice);
+    m_direct->Load(choice);
+    m_tcpIp->Load(choice);
+    m_kinds->setCurrentIndex(choice.kind);
+    ShowPanel(choice.kind);
+    m_address->setText(QString::fromLatin1(choice.networkAddress.c_str()));
+}
+
+int CCommunicationsGroup::Kind() const { return m_kinds->currentIndex(); }
+
+CConnectionChoice CCommunicationsGroup::Choice() const
+{
+    CConnectionChoice c;
+    c.kind = Kind();
+    c.networkAddress = m_address->text().toLatin1().toStdString();
+    m_dialup->Collect(c);
+    m_direct->Collect(c);
+    m_tcpIp->Collect(c);
+    return c;
+}

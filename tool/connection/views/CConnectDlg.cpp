@@ -1,0 +1,70 @@
+#include "CConnectDlg.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "CCommunicationsGroup.h"
+#include "RunLinkOperation.h"
+#include "connection/CLinkOperation.h"
+#include "connection/ConfigureLink.h"
+#include "shell/CJxConfigApp.h"
+
+CConnectDlg::CConnectDlg(QWidget* parent, CJxConfigApp& app, CLinkOwner* owner)
+    : QDialog(parent), m_app(app), m_owner(owner)
+{
+    setObjectName("connectDialog");
+    setWindowTitle("Connect");
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+    m_group = new CCommunicationsGroup(this);
+    m_connect = new QPushButton("&Connect", this);
+    m_connect->setObjectName("connectButton");
+    m_connect->setDefault(true);
+    m_exit = new QPushButton("&Exit", this);
+    m_exit->setObjectName("exitButton");
+    m_exit->setAutoDefault(false);
+    connect(m_connect, &QPushButton::clicked, this, &CConnectDlg::OnConnect);
+    connect(m_exit, &QPushButton::clicked, this, &CConnectDlg::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_connect);
+    buttons->addWidget(m_exit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_group);
+    layout->addLayout(buttons);
+
+    m_group->Load(LoadConnectionChoice(m_app));
+    if (m_owner == nullptr) {
+        m_group->setEnabled(false);
+        m_connect->setEnabled(false);
+        m_exit->setEnabled(false);
+    }
+}
+
+void CConnectDlg::OnConnect()
+{
+    if (m_owner == nullptr) return;
+    const CConnectionChoice choice = m_group->Choice();
+    CLinkOwner& owner = *m_owner;
+    CJxConfigApp& app = m_app;
+    const bool connected = RunLinkOperation(this, owner, [&owner, &app, choice] {
+        return owner.ConnectToDisplay(
+            [&owner, &app, &choice](CKorNetwork& link) { return ConfigureLink(app, link, choice, &owner); });
+    });
+    // Not connected: the operator may change the choice and try again.
+    if (!connected) return;
+    StoreConnectionChoice(m_app, choice);
+    m_kind = choice.kind;
+    m_address = NetworkAddressValue(choice.networkAddress);
+    accept();
+}
+
+void CConnectDlg::reject()
+{
+    // The window leaves through "&Exit" in every way; without a link it has
+    // nothing of its own to remember.
+    if (m_owner != nullptr) StoreConnectionChoice(m_app, m_group->Choice());
+    QDialog::reject();
+}

@@ -1,0 +1,16 @@
+// A link operation: `work` runs on a worker thread while the window thread
+// shows the modal "Communication Progress" window, whose Abort button
+// cancels the link. Returns what `work` returned.
+#pragma once
+
+#include <functional>
+
+class QWidget;
+class CLinkOwner;
+class CCommProgressDialog;
+
+bool RunLinkOperation(QWidget* parent, CLinkOwner& owner, const std::function<bool()>& work);
+
+// Called with each progress window right after it is created (before the
+// worker starts); tests use it to reach the window. Null: none.
+void SetProgressWindowObserver(std::function<void(CCommProgressDialog&)> observer);

@@ -1,0 +1,50 @@
+#include "CQtMessageSink.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QThread>
+
+namespace {
+QWidget* BoxParent()
+{
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return QApplication::activeWindow();
+}
+
+// Runs `fn` on the window thread and waits for it.
+template <typename Fn>
+void OnWindowThread(Fn fn)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr || QThread::currentThread() == app->thread()) {
+        fn();
+        return;
+    }
+    QMetaObject::invokeMethod(app, fn, Qt::BlockingQueuedConnection);
+}
+}  // namespace
+
+void CQtMessageSink::Show(const std::string& text)
+{
+    OnWindowThread([&text] {
+        QMessageBox box(QMessageBox::Warning, kJxToolName, QString::fromLatin1(text.c_str()), QMessageBox::Ok,
+                        BoxParent());
+        box.setObjectName("jxMessageBox");
+        box.exec();
+    });
+}
+
+bool CQtMessageSink::AskYesNo(const std::string& text, bool defaultYes)
+{
+    bool yes = defaultYes;
+    OnWindowThread([&] {
+        QMessageBox box(QMessageBox::Question, kJxToolName, QString::fromLatin1(text.c_str()),
+                        QMessageBox::Yes | QMessageBox::No, BoxParent());
+        box.setObjectName("jxMessageBox");
+        box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        yes = box.exec() == QMessageBox::Yes;
+    });
+    return yes;
+}
