@@ -268,8 +268,6 @@ int KorNetEscapeGuardMs(const std::string& init)
     int guard = 1000;
     const std::string u = Upper(init);
     for (size_t at = u.find("S12="); at != std::string::npos; at = u.find("S12=", at + 1)) {
-        // "S12=" must start a command, not end a longer register number.
-        if (at > 0 && std::isdigit(static_cast<unsigned char>(u[at - 1]))) continue;
         size_t i = at + 4;
         int value = 0;
         bool digits = false;

@@ -142,7 +142,7 @@ bool CKorNetModemPort::HangUp()
     // (the bytes go down the line), and the escape sequence gets it back.
     if (m_modem.Command("AT", code, until(kProbeMs)) == Wait::Done && code == Code::Ok) return onHook();
     const int guard = KorNetEscapeGuardMs(m_line.init);
-    if (m_modem.Escape(guard, until(2 * guard + kCommandMs))) return onHook();
+    if (m_modem.Escape(guard, until(2 * guard + 1000))) return onHook();
     if (m_modem.Command("AT", code, until(kProbeMs)) == Wait::Done && code == Code::Ok) return onHook();
     // The modem does not answer; the call is over only if the carrier is.
     return m_modem.CarrierDetect() == CHayesModem::Carrier::Absent;
