@@ -320,4 +320,39 @@ TEST_F(ConnectWindow, TheModemListComesFromTheLibraryAndANumberIsNeeded)
     EXPECT_EQ(messages.Messages(), std::vector<std::string>{"The network setting you specified is invalid."});
     EXPECT_EQ(owner.Link().Ping(1), ERR_COMMAND_NO_CONNECTION);
 }
+TEST_F(ConnectWindow, DialupCallsThroughTheModemAndABusyLineIsReported)
+{
+    jxsim::CSimOptions options;
+    options.frontEnd = "modem";
+    options.frontEndValue = "5550000=busy";
+    jxsim::CJxSimulator sim(options);
+    ASSERT_TRUE(sim.Ok()) << sim.Error();
+    ASSERT_TRUE(sim.OpenPty()) << sim.Error();
+    WriteWholeFile(dir.File("modems.txt"), "Bench modem | " + sim.PtyPath() + " | 7\n");
+    setenv("KORNET_MODEMS", dir.File("modems.txt").c_str(), 1);
+
+    CConnectDlg busy(nullptr, *app, &owner);
+    busy.show();
+    Find<QComboBox>(busy, "connectionList")->setCurrentIndex(0);
+    EXPECT_EQ(Find<QComboBox>(busy, "modemList")->currentText(), "Bench modem");
+    Find<QLineEdit>(busy, "phoneNumber")->setText("5550000");
+    QTest::mouseClick(Find<QPushButton>(busy, "connectButton"), Qt::LeftButton);
+    EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Unable to connect to display: Network Connection Failed"});
+    EXPECT_TRUE(busy.isVisible());
+    QTest::mouseClick(Find<QPushButton>(busy, "exitButton"), Qt::LeftButton);
+
+    CConnectDlg dlg(nullptr, *app, &owner);
+    dlg.show();
+    EXPECT_EQ(Find<QComboBox>(dlg, "connectionList")->currentText(), "Dialup");
+    EXPECT_EQ(Find<QLineEdit>(dlg, "phoneNumber")->text(), "5550000");
+    Find<QLineEdit>(dlg, "phoneNumber")->setText("555-1234");
+    QTest::mouseClick(Find<QPushButton>(dlg, "connectButton"), Qt::LeftButton);
+    unsetenv("KORNET_MODEMS");
+    EXPECT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.ConnectionKind(), 0);
+    EXPECT_EQ(owner.Link().Ping(1), KORNET_OK);
+    EXPECT_EQ(app->phoneNumber, "555-1234");
+    EXPECT_EQ(owner.Link().Disconnect(), KORNET_OK);
+}
 }  // namespace
