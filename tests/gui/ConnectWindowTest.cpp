@@ -255,7 +255,7 @@ TEST_F(ConnectWindow, AbortDuringAutoDetectionConnectsNothingAndSaysNothing)
         progress = &d;
         auto* poll = new QTimer(&d);
         poll->setInterval(2);
-        QObject::connect(poll, &QTimer::timeout, &d, [&, poll] {
+        QObject::connect(poll, &QTimer::timeout, &d, [&] {
             lastText = progress->StatusText();
             if (!afterAbort.isEmpty() || lastText.find("Auto-detecting at") == std::string::npos) return;
             QTest::mouseClick(progress->findChild<QPushButton*>("abortButton"), Qt::LeftButton);

@@ -23,6 +23,7 @@ public:
     // had; kNoChoice when the operator cancelled.
     int ChooseFolder();
     const QString& Path() const { return m_path; }
+    unsigned Flags() const { return m_flags; }
 
 private:
     QString m_title;
