@@ -1,12 +1,10 @@
 #include "MainFunctions.h"
 
+#include "config/views/ConfigFunctions.h"
 #include "shell/views/CMainWindow.h"
 
 void WireMainFunctions(CMainWindow& window)
 {
-    // Each function adds itself here, for example:
-    //   window.SetFunction(JxMainFunction::SetClockMode, [](CMainWindow& w) {
-    //       w.RunConfigurationExchange([&w] { ... fetch, window, send ... });
-    //   });
-    (void)window;
+    // Each function adds itself here (SetFunction); the others stay disabled.
+    WireConfigFunctions(window);  // Set Clock Mode, Set Software Address, TCP/IP Configuration
 }

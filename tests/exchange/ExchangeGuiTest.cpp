@@ -1,0 +1,510 @@
+// The Set Clock Mode, Set Software Address and TCP/IP Configuration
+// functions from the main window against jxsim over loopback TCP (Connect
+// window, progress windows, the function's window, the messages), and the
+// three windows and the IP address field on their own, offscreen.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <memory>
+
+#include "Documents.h"
+#include "GuiTest.h"
+#include "config/CConfigDocument.h"
+#include "config/views/CClockModeDlg.h"
+#include "config/views/CIpAddressEdit.h"
+#include "config/views/CSoftwareAddressDlg.h"
+#include "config/views/CTcpIpConfigDlg.h"
+#include "config/views/ConfigFunctions.h"
+#include "connection/views/CCommProgressDialog.h"
+#include "connection/views/CConnectDlg.h"
+#include "connection/views/RunLinkOperation.h"
+#include "jxsim/CJxSimulator.h"
+#include "shell/CJxConfigApp.h"
+#include "shell/views/CMainWindow.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+const std::string kSuccess =
+    "CONFIG.XML successfully sent.  The display is rebooting.\nWait until the boot sequence is complete before "
+    "reconnecting.";
+
+template <class T>
+T* Find(QWidget& w, const char* name)
+{
+    T* found = w.findChild<T*>(name);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+void Retype(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+// Types into the field the way an operator does: each key goes to whichever
+// of its numbers has the focus.
+void TypeAddress(CIpAddressEdit* field, const QString& dotted)
+{
+    for (int i = 0; i < 4; ++i) field->Part(i)->clear();
+    field->Part(0)->setFocus();
+    for (const QChar c : dotted) {
+        QWidget* target = QApplication::focusWidget();
+        ASSERT_NE(target, nullptr);
+        QTest::keyClick(target, c.toLatin1());
+    }
+}
+
+// Notes (and closes) any window of type T that shows while it watches.
+template <class T>
+class CWindowWatch {
+public:
+    CWindowWatch()
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<T*>(w) != nullptr && w->isVisible()) {
+                    seen = true;
+                    w->close();
+                }
+        });
+        m_timer.start();
+    }
+    bool seen = false;
+
+private:
+    QTimer m_timer;
+};
+
+// ---- the functions end to end ----------------------------------------------------
+
+class ConfigFunctions : public GuiTest {
+protected:
+    CMemorySettingsStore user, machine;
+    std::unique_ptr<CJxConfigApp> app;
+    std::unique_ptr<jxsim::CJxSimulator> sim;
+    std::unique_ptr<CMainWindow> main;
+    std::vector<CCommProgressDialog*> progress;
+    std::function<void(CCommProgressDialog&, int)> onProgressWindow;
+    bool windowShown = false;
+
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        ShortLinkWaits();
+        machine.exists = false;
+        app = std::make_unique<CJxConfigApp>(user, machine);
+        app->catalogueLoaded = true;
+        jxsim::CSimOptions options;
+        options.addresses = {5};
+        sim = std::make_unique<jxsim::CJxSimulator>(options);
+        ASSERT_TRUE(sim->ListenTcp()) << sim->Error();
+        main = std::make_unique<CMainWindow>(*app, "1.0.0.0");
+        WireConfigFunctions(*main);
+        SetProgressWindowObserver([this](CCommProgressDialog& d) {
+            progress.push_back(&d);
+            if (onProgressWindow) onProgressWindow(d, static_cast<int>(progress.size()) - 1);
+        });
+        main->show();
+    }
+    void TearDown() override
+    {
+        SetProgressWindowObserver(nullptr);
+        main.reset();
+        sim->Stop();
+        GuiTest::TearDown();
+    }
+
+    // The Connect window, when it shows, picks TCP/IP to the simulator.
+    void ConnectWhenAsked()
+    {
+        const uint16_t port = sim->TcpPort();
+        WhenShown<CConnectDlg>([port](CConnectDlg* dlg) {
+            Find<QComboBox>(*dlg, "connectionList")->setCurrentIndex(2);
+            Find<QLineEdit>(*dlg, "networkAddress")->setText("5");
+            Find<QLineEdit>(*dlg, "ipAddress")->setText("127.0.0.1");
+            Find<QCheckBox>(*dlg, "useDefault")->setChecked(false);
+            Find<QLineEdit>(*dlg, "socketNumber")->setText(QString::number(port));
+            QTest::mouseClick(Find<QPushButton>(*dlg, "connectButton"), Qt::LeftButton);
+        });
+    }
+    // Runs a function from its button; `act` handles the function's window
+    // when it shows. Every way out ends disconnected.
+    template <class Dlg>
+    void Run(const char* button, std::function<void(Dlg*)> act)
+    {
+        ConnectWhenAsked();
+        windowShown = false;
+        WhenShown<Dlg>([this, act](Dlg* dlg) {
+            windowShown = true;
+            QApplication::setActiveWindow(dlg);  // keys go where the focus is
+            act(dlg);
+        });
+        QTest::mouseClick(Find<QPushButton>(*main, button), Qt::LeftButton);
+        EXPECT_EQ(main->Owner().Link().Ping(5), ERR_COMMAND_NO_CONNECTION);
+    }
+
+    std::string Stored()
+    {
+        jxsim::Bytes bytes;
+        EXPECT_TRUE(sim->GetFile("CONFIG.XML", bytes));
+        return std::string(bytes.begin(), bytes.end());
+    }
+    // The controller's own reading of its stored CONFIG.XML.
+    std::string StoredAttribute(const std::string& element, const std::string& name)
+    {
+        for (const auto& e : jxsim::ScanXmlElements(Stored()))
+            if (e.name == element) {
+                const std::string* v = e.Attribute(name);
+                return v ? *v : "(absent)";
+            }
+        return "(no " + element + ")";
+    }
+    std::string DataFile(const char* name) { return ReadWholeFile(dir.File("data") + "/" + name); }
+};
+
+TEST_F(ConfigFunctions, TheThreeFunctionsAreOffered)
+{
+    const struct {
+        const char* button;
+        bool enabled;
+    } buttons[] = {{"setClockModeButton", true},       {"setSoftwareAddressButton", true},
+                   {"tcpIpConfigurationButton", true}, {"downloadFirmwareButton", false},
+                   {"fileTransferButton", false}};
+    for (const auto& b : buttons) {
+        EXPECT_EQ(Find<QPushButton>(*main, b.button)->isEnabled(), b.enabled) << b.button;
+    }
+    for (const char* action : {"setClockModeAction", "setSoftwareAddressAction", "tcpIpConfigurationAction"}) {
+        EXPECT_TRUE(Find<QAction>(*main, action)->isEnabled()) << action;
+    }
+}
+
+TEST_F(ConfigFunctions, SetClockModeToGps)
+{
+    const std::string factory = Stored();
+    Run<CClockModeDlg>("setClockModeButton", [](CClockModeDlg* dlg) {
+        auto* list = Find<QComboBox>(*dlg, "clockModeList");
+        EXPECT_EQ(list->currentText(), "Auto Detect");
+        list->setCurrentIndex(list->findText("GPS"));
+        EXPECT_EQ(Find<QLabel>(*dlg, "modeDescription")->text(), "MODE DESCRIPTION\n\nUse GPS to keep time.");
+        QTest::mouseClick(Find<QPushButton>(*dlg, "setButton"), Qt::LeftButton);
+    });
+    EXPECT_EQ(StoredAttribute("TIME", "clk"), "4");
+    EXPECT_EQ(sim->ResetCount(5), 1);
+    EXPECT_EQ(messages.Messages(), Texts{kSuccess});
+    EXPECT_EQ(DataFile("CONFIGreceived.XML"), factory);
+    EXPECT_EQ(DataFile("CONFIGsent.XML"), Stored());
+    EXPECT_NE(factory, Stored());
+    EXPECT_EQ(progress.size(), 4u);  // connect, fetch, send and reset, disconnect
+}
+
+TEST_F(ConfigFunctions, SetSoftwareAddressFollowsTheDisplay)
+{
+    Run<CSoftwareAddressDlg>("setSoftwareAddressButton", [](CSoftwareAddressDlg* dlg) {
+        auto* use = Find<QCheckBox>(*dlg, "useSoftwareAddressing");
+        auto* address = Find<QLineEdit>(*dlg, "newAddress");
+        EXPECT_FALSE(use->isChecked());
+        EXPECT_FALSE(address->isEnabled());
+        EXPECT_EQ(address->text(), "1");
+        QTest::mouseClick(use, Qt::LeftButton);
+        EXPECT_TRUE(address->isEnabled());
+        Retype(address, "42");
+        QTest::mouseClick(Find<QPushButton>(*dlg, "setButton"), Qt::LeftButton);
+    });
+    EXPECT_EQ(StoredAttribute("ADDR", "sw"), "42");
+    EXPECT_EQ(sim->ResetCount(5), 1);
+    EXPECT_EQ(sim->CurrentAddress(5), 42);
+    EXPECT_EQ(app->networkAddress, "42");
+    EXPECT_EQ(messages.Messages(), Texts{kSuccess});
+}
+
+TEST_F(ConfigFunctions, TcpIpConfigurationStatic)
+{
+    Run<CTcpIpConfigDlg>("tcpIpConfigurationButton", [](CTcpIpConfigDlg* dlg) {
+        EXPECT_TRUE(Find<QRadioButton>(*dlg, "useStatic")->isChecked());
+        auto* address = Find<CIpAddressEdit>(*dlg, "ipAddress");
+        auto* mask = Find<CIpAddressEdit>(*dlg, "subnetMask");
+        EXPECT_EQ(address->Value().Text(), "192.168.1.50");
+        TypeAddress(address, "172.16.0.5");
+        mask->Part(0)->setFocus();
+        EXPECT_EQ(mask->Value().Text(), "255.255.0.0");
+        TypeAddress(Find<CIpAddressEdit>(*dlg, "gateway"), "172.16.0.1");
+        QTest::mouseClick(Find<QPushButton>(*dlg, "setButton"), Qt::LeftButton);
+    });
+    EXPECT_EQ(StoredAttribute("ADDR", "ip"), "172.16.0.5");
+    EXPECT_EQ(StoredAttribute("ADDR", "msk"), "255.255.0.0");
+    EXPECT_EQ(StoredAttribute("ADDR", "gtw"), "172.16.0.1");
+    EXPECT_EQ(StoredAttribute("ADDR", "dhcp"), "");
+    EXPECT_EQ(app->ipAddress, "172.16.0.5");
+    EXPECT_EQ(sim->ResetCount(5), 1);
+    EXPECT_EQ(messages.Messages(), Texts{kSuccess});
+}
+
+TEST_F(ConfigFunctions, TcpIpConfigurationDhcp)
+{
+    Run<CTcpIpConfigDlg>("tcpIpConfigurationButton", [](CTcpIpConfigDlg* dlg) {
+        QTest::mouseClick(Find<QRadioButton>(*dlg, "useDhcp"), Qt::LeftButton);
+        EXPECT_FALSE(Find<CIpAddressEdit>(*dlg, "ipAddress")->isEnabled());
+        Retype(Find<QLineEdit>(*dlg, "dhcpName"), "sign-5.depot");
+        QTest::mouseClick(Find<QPushButton>(*dlg, "setButton"), Qt::LeftButton);
+    });
+    EXPECT_EQ(StoredAttribute("ADDR", "ip"), "0.0.0.0");
+    EXPECT_EQ(StoredAttribute("ADDR", "msk"), "0.0.0.0");
+    EXPECT_EQ(StoredAttribute("ADDR", "gtw"), "192.168.1.1");
+    EXPECT_EQ(StoredAttribute("ADDR", "dhcp"), "sign-5.depot");
+    EXPECT_EQ(app->ipAddress, "sign-5.depot");
+    EXPECT_EQ(messages.Messages(), Texts{kSuccess});
+}
+
+TEST_F(ConfigFunctions, NoAnswerToTheResetIsStillSuccess)
+{
+    // While the send's window waits before the reset, the display's next
+    // answer is lost; then it boots and stays silent.
+    bool dropped = false;
+    onProgressWindow = [&](CCommProgressDialog& d, int index) {
+        if (index != 2) return;
+        auto* poll = new QTimer(&d);
+        poll->setInterval(2);
+        QObject::connect(poll, &QTimer::timeout, &d, [&, poll, dlg = &d] {
+            if (dropped || dlg->StatusText() != "Waiting (1 sec) to reset the display...") return;
+            EXPECT_FALSE(dlg->AbortAllowed());
+            sim->DropReplies(1);
+            dropped = true;
+            poll->stop();
+        });
+        poll->start();
+    };
+    Run<CClockModeDlg>("setClockModeButton", [](CClockModeDlg* dlg) {
+        Find<QComboBox>(*dlg, "clockModeList")->setCurrentIndex(1);
+        QTest::mouseClick(Find<QPushButton>(*dlg, "setButton"), Qt::LeftButton);
+    });
+    ASSERT_TRUE(dropped);
+    EXPECT_EQ(sim->FaultCounts().droppedReplies, 1u);
+    EXPECT_EQ(sim->ResetCount(5), 1);
+    EXPECT_EQ(StoredAttribute("TIME", "clk"), "1");
+    EXPECT_EQ(messages.Messages(), Texts{kSuccess});
+}
+
+TEST_F(ConfigFunctions, AnUnreadableDocumentOpensNoWindow)
+{
+    const std::string broken = "<?xml version=\"1.0\"?>\r\n<CFG ds=\"x\">\r\n<ADDR sw=\"0\">\r\n</CFG>\r\n";
+    ASSERT_TRUE(sim->PutFile("CONFIG.XML", jxsim::Bytes(broken.begin(), broken.end()), 0, 5));
+    ConnectWhenAsked();
+    CWindowWatch<CClockModeDlg> watch;
+    QTest::mouseClick(Find<QPushButton>(*main, "setClockModeButton"), Qt::LeftButton);
+    EXPECT_FALSE(watch.seen);
+    EXPECT_EQ(messages.Messages(), Texts{"Unable to read CONFIG.XML file stream"});
+    EXPECT_EQ(main->Owner().Link().Ping(5), ERR_COMMAND_NO_CONNECTION);
+    EXPECT_EQ(sim->ResetCount(5), 0);
+    EXPECT_EQ(Stored(), broken);
+}
+
+TEST_F(ConfigFunctions, AbortDuringTheFetchShowsNothingAndDisconnects)
+{
+    // Long waits, so that without Abort the fetch would end with its message.
+    WriteWholeFile(dir.File("data") + "/KorConfig.xml",
+                   "<KORCONFIG><NETWORK_TIMEOUTS ip=\"300\"/><NETWORK_RETRIES ip=\"20\"/></KORCONFIG>");
+    bool aborted = false;
+    onProgressWindow = [&](CCommProgressDialog& d, int index) {
+        if (index != 1) return;  // the fetch
+        sim->DropReplies(1000);  // the display falls silent
+        const uint64_t framesBefore = sim->FramesHandled();
+        // Abort once the get is on the line (a request reached the display).
+        auto* poll = new QTimer(&d);
+        poll->setInterval(2);
+        QObject::connect(poll, &QTimer::timeout, &d, [&, poll, framesBefore, dlg = &d] {
+            if (aborted || sim->FramesHandled() == framesBefore) return;
+            EXPECT_EQ(dlg->StatusText(), "Getting CONFIG.XML from display...");
+            QTest::mouseClick(dlg->findChild<QPushButton*>("abortButton"), Qt::LeftButton);
+            EXPECT_EQ(dlg->StatusText(), "Cancelling communications...");
+            aborted = true;
+            poll->stop();
+        });
+        poll->start();
+    };
+    ConnectWhenAsked();
+    CWindowWatch<CClockModeDlg> watch;
+    QTest::mouseClick(Find<QPushButton>(*main, "setClockModeButton"), Qt::LeftButton);
+    sim->ClearFaults();
+    EXPECT_TRUE(aborted);
+    EXPECT_FALSE(watch.seen);
+    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_EQ(progress.size(), 3u);  // connect, fetch, disconnect
+    EXPECT_EQ(main->Owner().Link().Ping(5), ERR_COMMAND_NO_CONNECTION);
+    EXPECT_FALSE(main->Owner().Cancelled());
+}
+
+TEST_F(ConfigFunctions, APasswordMismatchOnTheSendIsNamed)
+{
+    const std::string before = Stored();
+    Run<CSoftwareAddressDlg>("setSoftwareAddressButton", [this](CSoftwareAddressDlg* dlg) {
+        QTest::mouseClick(Find<QCheckBox>(*dlg, "useSoftwareAddressing"), Qt::LeftButton);
+        Retype(Find<QLineEdit>(*dlg, "newAddress"), "9");
+        sim->FailFile("CONFIG.XML", 14);
+        QTest::mouseClick(Find<QPushButton>(*dlg, "setButton"), Qt::LeftButton);
+    });
+    sim->FailFile("CONFIG.XML", 0);
+    EXPECT_EQ(messages.Messages(), Texts{"Unable to send CONFIG.XML: Password Mismatch"});
+    EXPECT_EQ(sim->ResetCount(5), 0);
+    EXPECT_EQ(Stored(), before);
+    EXPECT_EQ(app->networkAddress, "5") << "still the address the Connect window used";
+    EXPECT_EQ(progress.size(), 4u);
+}
+
+TEST_F(ConfigFunctions, CloseSendsNothing)
+{
+    const std::string before = Stored();
+    Run<CClockModeDlg>("setClockModeButton", [](CClockModeDlg* dlg) {
+        Find<QComboBox>(*dlg, "clockModeList")->setCurrentIndex(3);
+        QTest::mouseClick(Find<QPushButton>(*dlg, "closeButton"), Qt::LeftButton);
+    });
+    EXPECT_TRUE(windowShown);
+    EXPECT_EQ(Stored(), before);
+    EXPECT_EQ(sim->ResetCount(5), 0);
+    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_EQ(progress.size(), 3u);  // connect, fetch, disconnect
+}
+
+// ---- the windows on their own -------------------------------------------------------
+
+class FunctionWindows : public GuiTest {
+protected:
+    CConfigDocument doc;
+    void Load(const std::string& inner) { ASSERT_TRUE(doc.LoadText("<CFG ds=\"Gate\">\r\n" + inner + "</CFG>\r\n")); }
+};
+
+TEST_F(FunctionWindows, SoftwareAddressEditCorrectsWhenLeft)
+{
+    Load("<ADDR sw=\"240\"/>\r\n");
+    CSoftwareAddressDlg dlg(nullptr, doc);
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    auto* use = Find<QCheckBox>(dlg, "useSoftwareAddressing");
+    auto* address = Find<QLineEdit>(dlg, "newAddress");
+    EXPECT_TRUE(use->isChecked());
+    EXPECT_EQ(address->text(), "240");
+    const struct {
+        const char* typed;
+        const char* left;
+        bool selected;
+    } rows[] = {{"0", "1", true}, {"999", "240", true}, {"", "1", true}, {"35", "35", false}, {"7x", "7", false}};
+    for (const auto& row : rows) {
+        Retype(address, row.typed);
+        use->setFocus();  // leave the edit
+        Settle();
+        EXPECT_EQ(address->text(), row.left) << row.typed;
+        EXPECT_EQ(address->hasSelectedText(), row.selected) << row.typed;
+    }
+    QTest::mouseClick(use, Qt::LeftButton);
+    EXPECT_FALSE(address->isEnabled());
+    QTest::mouseClick(Find<QPushButton>(dlg, "setButton"), Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.SettingUpdate(), (CConnectionSettingUpdate{CConnectionSettingUpdate::Setting::NetworkAddress, "1"}));
+    int32_t sw = -1;
+    EXPECT_TRUE(doc.GetSoftwareAddress(sw));
+    EXPECT_EQ(sw, 0);
+}
+
+TEST_F(FunctionWindows, TcpIpChecksKeepTheWindowOpen)
+{
+    Load("<ADDR ip=\"10.1.2\" msk=\"\" gtw=\"\"/>\r\n");
+    CTcpIpConfigDlg dlg(nullptr, doc);
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    auto* address = Find<CIpAddressEdit>(dlg, "ipAddress");
+    auto* mask = Find<CIpAddressEdit>(dlg, "subnetMask");
+    EXPECT_TRUE(address->Value().Blank());
+    EXPECT_TRUE(address->isEnabled());
+    EXPECT_FALSE(Find<QLineEdit>(dlg, "dhcpName")->isEnabled());
+
+    auto set = [&] { QTest::mouseClick(Find<QPushButton>(dlg, "setButton"), Qt::LeftButton); };
+    set();
+    TypeAddress(address, "0.1.2.3");
+    mask->Part(0)->setFocus();  // class A: 255.0.0.0
+    EXPECT_EQ(mask->Value().Text(), "255.0.0.0");
+    set();
+    TypeAddress(address, "230.1.1.1");
+    TypeAddress(mask, "255.255.255.255");
+    address->Part(3)->setFocus();
+    mask->Part(0)->setFocus();  // class D: the mask stays
+    EXPECT_EQ(mask->Value().Text(), "255.255.255.255");
+    set();
+    EXPECT_EQ(messages.Messages(), (Texts{"All fields for IP address must be completed.",
+                                          "First octet of IP address cannot be 0.",
+                                          "Subnet mask cannot be 255.255.255.255."}));
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), 0);
+    std::string ip;
+    doc.GetIpAddress(ip);
+    EXPECT_EQ(ip, "10.1.2");
+
+    QTest::mouseClick(Find<QRadioButton>(dlg, "useDhcp"), Qt::LeftButton);
+    EXPECT_FALSE(address->isEnabled());
+    EXPECT_FALSE(mask->isEnabled());
+    EXPECT_TRUE(Find<QLineEdit>(dlg, "dhcpName")->isEnabled());
+    QTest::mouseClick(Find<QRadioButton>(dlg, "useStatic"), Qt::LeftButton);
+    EXPECT_TRUE(address->isEnabled());
+    EXPECT_FALSE(Find<QLineEdit>(dlg, "dhcpName")->isEnabled());
+}
+
+TEST_F(FunctionWindows, ClockModeWindowOpensOnTheDocumentsMode)
+{
+    const struct {
+        const char* time;
+        const char* item;
+    } rows[] = {{"<TIME clk=\"3\"/>\r\n", "60 Hz"}, {"<TIME clk=\"7\"/>\r\n", "Auto Detect"}, {"", "Auto Detect"}};
+    for (const auto& row : rows) {
+        Load(row.time);
+        CClockModeDlg dlg(nullptr, doc);
+        EXPECT_EQ(Find<QComboBox>(dlg, "clockModeList")->currentText(), row.item) << row.time;
+        EXPECT_EQ(Find<QComboBox>(dlg, "clockModeList")->count(), 5);
+    }
+}
+
+TEST_F(FunctionWindows, IpAddressFieldTyping)
+{
+    QWidget host;
+    auto* field = new CIpAddressEdit(&host);
+    host.show();
+    QApplication::setActiveWindow(&host);
+    const struct {
+        const char* typed;
+        const char* value;  // blanks read as 0
+        bool complete;
+    } rows[] = {
+        {"192.168.1.20", "192.168.1.20", true},
+        {"10 1 2 3", "10.1.2.3", true},
+        {"255255255255", "255.255.255.255", true},  // a third digit moves on
+        {"999.1.1.1", "255.1.1.1", true},           // above 255 becomes 255
+        {"10.1", "10.1.0.0", false},
+        {"", "0.0.0.0", false},
+        {"1..2", "1.2.0.0", false},                 // a dot in an empty number does nothing
+        {"a1b.2", "1.2.0.0", false},
+    };
+    for (const auto& row : rows) {
+        TypeAddress(field, row.typed);
+        EXPECT_EQ(field->Value().Text(), row.value) << row.typed;
+        EXPECT_EQ(field->Value().Complete(), row.complete) << row.typed;
+    }
+    // Backspace in an empty number goes back into the previous one
+    TypeAddress(field, "10.20.");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    EXPECT_EQ(field->Value().Text(), "10.2.0.0");
+    field->SetValue(CIpAddressValue::Parse("1.2.3"));
+    EXPECT_TRUE(field->Value().Blank());
+    field->SetValue(CIpAddressValue::Parse("8.8.4.4"));
+    EXPECT_EQ(field->Part(3)->text(), "4");
+}
+
+}  // namespace

@@ -1,0 +1,64 @@
+#include "CSoftwareAddressDlg.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+CSoftwareAddressDlg::CSoftwareAddressDlg(QWidget* parent, CConfigDocument& document)
+    : CFunctionDlg(parent, document, "Set Software Address")
+{
+    setObjectName("softwareAddressDialog");
+    auto* layout = new QVBoxLayout(this);
+    m_use = new QCheckBox("Use Software Addressing", this);
+    m_use->setObjectName("useSoftwareAddressing");
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel("New Address:", this);
+    m_address = new QLineEdit(this);
+    m_address->setObjectName("newAddress");
+    m_address->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_address));
+    label->setBuddy(m_address);
+    row->addWidget(label);
+    row->addWidget(m_address, 1);
+    layout->addWidget(m_use);
+    layout->addLayout(row);
+    AddButtons(layout, "Set &Software Address");
+
+    m_rules.Open(document);
+    Show();
+    m_address->installEventFilter(this);
+    connect(m_use, &QCheckBox::clicked, this, [this](bool on) {
+        m_rules.SetUseSoftwareAddressing(on);
+        Show();
+    });
+    connect(m_address, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_rules.SetAddressText(text.toLatin1().toStdString()); });
+}
+
+void CSoftwareAddressDlg::Show()
+{
+    m_use->setChecked(m_rules.UseSoftwareAddressing());
+    m_address->setEnabled(m_rules.AddressEnabled());
+    if (m_address->text().toStdString() != m_rules.AddressText())
+        m_address->setText(QString::fromLatin1(m_rules.AddressText()));
+}
+
+bool CSoftwareAddressDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_address && event->type() == QEvent::FocusOut && m_rules.LeaveAddressEdit()) {
+        m_address->setText(QString::fromLatin1(m_rules.AddressText()));
+        // The edit drops its selection as it loses the focus: select after that.
+        QMetaObject::invokeMethod(m_address, &QLineEdit::selectAll, Qt::QueuedConnection);
+    }
+    return CFunctionDlg::eventFilter(watched, event);
+}
+
+void CSoftwareAddressDlg::OnSet()
+{
+    const CFunctionApply result = m_rules.Apply(m_document);
+    Show();  // the address as it was written
+    Finish(result);
+}

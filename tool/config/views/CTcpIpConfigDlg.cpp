@@ -1,0 +1,104 @@
+#include "CTcpIpConfigDlg.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "CIpAddressEdit.h"
+
+CTcpIpConfigDlg::CTcpIpConfigDlg(QWidget* parent, CConfigDocument& document)
+    : CFunctionDlg(parent, document, "Set TCP/IP Configuration")
+{
+    setObjectName("tcpIpConfigDialog");
+    auto* layout = new QVBoxLayout(this);
+
+    auto* dhcpRow = new QHBoxLayout;
+    m_dhcp = new QRadioButton("Use DHCP Configuration", this);
+    m_dhcp->setObjectName("useDhcp");
+    m_dhcpName = new QLineEdit(this);
+    m_dhcpName->setObjectName("dhcpName");
+    dhcpRow->addWidget(m_dhcp);
+    dhcpRow->addWidget(m_dhcpName, 1);
+    layout->addLayout(dhcpRow);
+
+    auto* staticRow = new QHBoxLayout;
+    m_static = new QRadioButton(QString(), this);
+    m_static->setObjectName("useStatic");
+    m_static->setAccessibleName("Use the static configuration");
+    staticRow->addWidget(m_static, 0, Qt::AlignTop);
+    auto* fields = new QGroupBox(this);
+    auto* grid = new QGridLayout(fields);
+    const struct {
+        const char* label;
+        const char* name;
+        CIpAddressEdit** edit;
+    } rows[] = {
+        {"TCP/IP Address:", "ipAddress", &m_address},
+        {"Subnet Mask:", "subnetMask", &m_mask},
+        {"Gateway:", "gateway", &m_gateway},
+    };
+    for (int i = 0; i < 3; ++i) {
+        auto* label = new QLabel(rows[i].label, fields);
+        auto* edit = new CIpAddressEdit(fields);
+        edit->setObjectName(rows[i].name);
+        label->setBuddy(edit);
+        grid->addWidget(label, i, 0);
+        grid->addWidget(edit, i, 1);
+        *rows[i].edit = edit;
+    }
+    staticRow->addWidget(fields, 1);
+    layout->addLayout(staticRow);
+    auto* modes = new QButtonGroup(this);
+    modes->addButton(m_dhcp);
+    modes->addButton(m_static);
+    AddButtons(layout, "Set TCP/IP &Configuration");
+
+    m_rules.Open(document);
+    m_address->SetValue(m_rules.address);
+    m_mask->SetValue(m_rules.mask);
+    m_gateway->SetValue(m_rules.gateway);
+    m_dhcpName->setText(QString::fromLatin1(m_rules.dhcpName));
+    ShowMode();
+
+    connect(m_dhcp, &QRadioButton::clicked, this, [this] {
+        m_rules.SetDhcpMode(true);
+        ShowMode();
+    });
+    connect(m_static, &QRadioButton::clicked, this, [this] {
+        m_rules.SetDhcpMode(false);
+        ShowMode();
+    });
+    connect(m_mask, &CIpAddressEdit::focusEntered, this, [this] {
+        Collect();
+        if (m_rules.MaskFocused()) m_mask->SetValue(m_rules.mask);
+    });
+}
+
+void CTcpIpConfigDlg::ShowMode()
+{
+    m_dhcp->setChecked(m_rules.DhcpMode());
+    m_static->setChecked(!m_rules.DhcpMode());
+    m_dhcpName->setEnabled(m_rules.DhcpNameEnabled());
+    m_address->setEnabled(m_rules.AddressFieldsEnabled());
+    m_mask->setEnabled(m_rules.AddressFieldsEnabled());
+    m_gateway->setEnabled(m_rules.AddressFieldsEnabled());
+}
+
+void CTcpIpConfigDlg::Collect()
+{
+    m_rules.address = m_address->Value();
+    m_rules.mask = m_mask->Value();
+    m_rules.gateway = m_gateway->Value();
+    m_rules.dhcpName = m_dhcpName->text().toLatin1().toStdString();
+}
+
+void CTcpIpConfigDlg::OnSet()
+{
+    Collect();
+    Finish(m_rules.Apply(m_document));
+}
