@@ -659,8 +659,7 @@ JXSIM_REGISTER(Modem)
 {
     registry.AddFrontEnd(
         {"modem", "NUMBERS",
-         "a Hayes modem on the line: ATDT connects, except numbers such as 5550000=busy,5551111=no-answer "
-         "(results connect, busy, no-answer, no-dialtone, no-carrier, ring; *=RESULT for the rest)",
+         "a Hayes modem on the line; ATDT connects except NUMBERS such as 5550000=busy,5551111=no-answer",
          [](std::unique_ptr<CSimLine> inner, const std::string& value, std::string& error) -> std::unique_ptr<CSimLine> {
              CModemRules rules;
              if (!ParseRules(value, rules, error)) return nullptr;
