@@ -44,8 +44,12 @@ int16_t CKorNetwork::Connect()
 int16_t CKorNetwork::Disconnect()
 {
     CKorNetLink& link = *m_link;
+    // Closing the port under a call that another thread is running would
+    // pull its descriptor away mid-read; that call is ended with Abort.
+    if (link.busy.exchange(true)) return ERR_COMMAND_BUSY;
     const int16_t status = link.port ? link.port->Close() : ERR_COMMAND_NOT_CONFIGURED;
     link.connected.store(false);
+    link.busy.store(false);
     return status;
 }
 

@@ -244,7 +244,10 @@ TEST_F(LinkOnPty, SecondThreadGetsBusy)
     EXPECT_EQ(link.WritePort(&b, 1), ERR_COMMAND_BUSY);
     EXPECT_EQ(link.ReadChar(c), ERR_COMMAND_BUSY);
     EXPECT_EQ(link.Connect(), ERR_COMMAND_ALREADY_CONNECTED);
+    EXPECT_EQ(link.Disconnect(), ERR_COMMAND_BUSY);  // the port stays with the running call
     EXPECT_EQ(r.get(), ERR_SIGN_NO_RESPONSE);
+    uint8_t again = 0;
+    EXPECT_EQ(link.ReadChar(again), ERR_SIGN_NO_RESPONSE);  // still connected
     EXPECT_TRUE(peer.Drain(20).empty());  // the refused call sent nothing
 }
 
