@@ -381,6 +381,8 @@ public:
     // Lifecycle and settings
     int16_t ConfigureDirect(int16_t comPort, int32_t baudRate, bool flag);
     int16_t Connect();
+    // Closes the transport. ERR_COMMAND_BUSY while another thread's call holds
+    // the link (end that call with Abort first).
     int16_t Disconnect();
     void Abort();
     void SetTimeOut(int32_t milliseconds);
