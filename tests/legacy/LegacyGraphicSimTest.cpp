@@ -7,6 +7,9 @@
 #include "BmpFile.h"
 #include "families/LegacySign.h"
 
+// Fields of the packed reply and bitmap structures are compared as values
+// (unary +): the test macros take references, which a packed field cannot
+// give safely.
 namespace {
 const uint8_t kLevels[] = {0, 89, 90, 91, 200, 255};
 
@@ -89,9 +92,9 @@ TEST_P(LegacyGraphicSim, PicturesComeBackAsTheThresholdsSay)
                                 static_cast<int16_t>(s.width), status, &response, 0);
             ASSERT_EQ(status, KORNET_OK);
             ASSERT_NE(pixels, nullptr);
-            EXPECT_EQ(header.bmiHeader.biWidth, s.width);
-            EXPECT_EQ(header.bmiHeader.biHeight, s.height);
-            EXPECT_EQ(header.bmiHeader.biBitCount, 24);
+            EXPECT_EQ(+header.bmiHeader.biWidth, s.width);
+            EXPECT_EQ(+header.bmiHeader.biHeight, s.height);
+            EXPECT_EQ(+header.bmiHeader.biBitCount, 24);
             int lit = 0;
             for (int y = 0; y < s.height; ++y) {
                 for (int x = 0; x < s.width; ++x) {
@@ -128,7 +131,7 @@ TEST_P(LegacyGraphicSim, GraphicsAreListedAndRemoved)
     resp_retrieve_graphiclist_s response{};
     const graphiclist_entry_s* entries = link.GetGraphicList(1, status, &response, 0);
     ASSERT_EQ(status, KORNET_OK);
-    ASSERT_EQ(response.entries, 3);
+    ASSERT_EQ(+response.entries, 3);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(entries[1].bytes)), "LOGO");
     EXPECT_EQ(entries[1].bytes[23], 16) << "two planes of 8 bytes";
 

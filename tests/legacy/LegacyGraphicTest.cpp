@@ -9,6 +9,9 @@
 #include "BmpFile.h"
 #include "commands/LegacyGraphicConversion.h"
 
+// Fields of the packed reply and bitmap structures are compared as values
+// (unary +): the test macros take references, which a packed field cannot
+// give safely.
 namespace {
 using namespace kornet::graphic;
 using Bytes = std::vector<uint8_t>;
@@ -193,17 +196,17 @@ TEST(LegacyGraphic, BitmapFromPlanesHasItsHeaderAndPadding)
         const Bytes pixels = FromPlanes(planes.data(), planes.size(), width, 3, header);
         const uint32_t stride = static_cast<uint32_t>((3 * width + 3) / 4 * 4);
         const BITMAPINFOHEADER& h = header.bmiHeader;
-        EXPECT_EQ(h.biSize, 40u);
-        EXPECT_EQ(h.biWidth, width);
-        EXPECT_EQ(h.biHeight, 3);
-        EXPECT_EQ(h.biPlanes, 1);
-        EXPECT_EQ(h.biBitCount, 24);
-        EXPECT_EQ(h.biCompression, BI_RGB);
-        EXPECT_EQ(h.biSizeImage, 3 * stride);
-        EXPECT_EQ(h.biXPelsPerMeter, 600);
-        EXPECT_EQ(h.biYPelsPerMeter, 800);
-        EXPECT_EQ(h.biClrUsed, 0u);
-        EXPECT_EQ(h.biClrImportant, 0u);
+        EXPECT_EQ(+h.biSize, 40u);
+        EXPECT_EQ(+h.biWidth, width);
+        EXPECT_EQ(+h.biHeight, 3);
+        EXPECT_EQ(+h.biPlanes, 1);
+        EXPECT_EQ(+h.biBitCount, 24);
+        EXPECT_EQ(+h.biCompression, BI_RGB);
+        EXPECT_EQ(+h.biSizeImage, 3 * stride);
+        EXPECT_EQ(+h.biXPelsPerMeter, 600);
+        EXPECT_EQ(+h.biYPelsPerMeter, 800);
+        EXPECT_EQ(+h.biClrUsed, 0u);
+        EXPECT_EQ(+h.biClrImportant, 0u);
         EXPECT_EQ(header.bmiColors[0].rgbBlue | header.bmiColors[0].rgbGreen | header.bmiColors[0].rgbRed |
                       header.bmiColors[0].rgbReserved,
                   0);
