@@ -4,8 +4,6 @@
 // colour table.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "BmpFile.h"
 #include "commands/LegacyGraphicConversion.h"
 
@@ -223,26 +221,6 @@ TEST(LegacyGraphic, BitsPastTheDataCountAsClear)
     const Bytes pixels = FromPlanes(planes.data(), planes.size(), 2, 1, header);
     EXPECT_EQ(Pixel24(pixels.data(), 2, 1, 0, 0), (Rgb{255, 0, 0}));
     EXPECT_EQ(Pixel24(pixels.data(), 2, 1, 1, 0), (Rgb{255, 255, 0}));
-}
-
-TEST(LegacyGraphic, PicturesComeBackAsTheThresholdsSay)
-{
-    std::mt19937 rng(7);
-    const uint8_t levels[] = {0, 89, 90, 91, 200, 255};
-    BmpFile bmp(24, 13, 21);
-    for (int y = 0; y < 21; ++y)
-        for (int x = 0; x < 13; ++x)
-            bmp.Set(x, y, static_cast<uint32_t>(levels[rng() % 6] << 16 | levels[rng() % 6] << 8 | levels[rng() % 6]));
-    for (int mode : {0, 1, 2}) {
-        SCOPED_TRACE(mode);
-        const Bytes planes = ToPlanes(*bmp.Info(), bmp.Pixels(), 13, 21, mode);
-        EXPECT_EQ(planes.size(), 3u * 13u * static_cast<size_t>(PlaneCount(mode)));
-        BITMAPINFO header;
-        const Bytes pixels = FromPlanes(planes.data(), planes.size(), 13, 21, header);
-        for (int y = 0; y < 21; ++y)
-            for (int x = 0; x < 13; ++x)
-                ASSERT_EQ(Pixel24(pixels.data(), 13, 21, x, y), SignShows(bmp.ColourAt(x, y), mode)) << x << "," << y;
-    }
 }
 
 TEST(LegacyGraphic, UnsupportedPicturesAreRefusedBeforeTheLink)
