@@ -250,22 +250,6 @@ TEST_F(ConfigFunctions, TcpIpConfigurationStatic)
     EXPECT_EQ(messages.Messages(), Texts{kSuccess});
 }
 
-TEST_F(ConfigFunctions, TcpIpConfigurationDhcp)
-{
-    Run<CTcpIpConfigDlg>("tcpIpConfigurationButton", [](CTcpIpConfigDlg* dlg) {
-        QTest::mouseClick(Find<QRadioButton>(*dlg, "useDhcp"), Qt::LeftButton);
-        EXPECT_FALSE(Find<CIpAddressEdit>(*dlg, "ipAddress")->isEnabled());
-        Retype(Find<QLineEdit>(*dlg, "dhcpName"), "sign-5.depot");
-        QTest::mouseClick(Find<QPushButton>(*dlg, "setButton"), Qt::LeftButton);
-    });
-    EXPECT_EQ(StoredAttribute("ADDR", "ip"), "0.0.0.0");
-    EXPECT_EQ(StoredAttribute("ADDR", "msk"), "0.0.0.0");
-    EXPECT_EQ(StoredAttribute("ADDR", "gtw"), "192.168.1.1");
-    EXPECT_EQ(StoredAttribute("ADDR", "dhcp"), "sign-5.depot");
-    EXPECT_EQ(app->ipAddress, "sign-5.depot");
-    EXPECT_EQ(messages.Messages(), Texts{kSuccess});
-}
-
 TEST_F(ConfigFunctions, NoAnswerToTheResetIsStillSuccess)
 {
     // While the send's window waits before the reset, the display's next
@@ -455,20 +439,6 @@ TEST_F(FunctionWindows, TcpIpChecksKeepTheWindowOpen)
     QTest::mouseClick(Find<QRadioButton>(dlg, "useStatic"), Qt::LeftButton);
     EXPECT_TRUE(address->isEnabled());
     EXPECT_FALSE(Find<QLineEdit>(dlg, "dhcpName")->isEnabled());
-}
-
-TEST_F(FunctionWindows, ClockModeWindowOpensOnTheDocumentsMode)
-{
-    const struct {
-        const char* time;
-        const char* item;
-    } rows[] = {{"<TIME clk=\"3\"/>\r\n", "60 Hz"}, {"<TIME clk=\"7\"/>\r\n", "Auto Detect"}, {"", "Auto Detect"}};
-    for (const auto& row : rows) {
-        Load(row.time);
-        CClockModeDlg dlg(nullptr, doc);
-        EXPECT_EQ(Find<QComboBox>(dlg, "clockModeList")->currentText(), row.item) << row.time;
-        EXPECT_EQ(Find<QComboBox>(dlg, "clockModeList")->count(), 5);
-    }
 }
 
 TEST_F(FunctionWindows, IpAddressFieldTyping)

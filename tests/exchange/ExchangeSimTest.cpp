@@ -15,7 +15,6 @@
 #include "config/CClockModePresenter.h"
 #include "config/CConfigDocument.h"
 #include "config/CSoftwareAddressPresenter.h"
-#include "config/CTcpIpConfigPresenter.h"
 #include "connection/CLinkOperation.h"
 #include "jxsim/CJxSimulator.h"
 #include "shell/CConfigExchange.h"
@@ -30,12 +29,8 @@ class CRecordingView : public IProgressView {
 public:
     Texts texts;
     int disables = 0, enables = 0;
-    std::function<void(int, int)> onProgress;
     void SetStatusText(const std::string& t) override { texts.push_back(t); }
-    void SetProgress(int p, int r) override
-    {
-        if (onProgress) onProgress(p, r);
-    }
+    void SetProgress(int, int) override {}
     void SetRange(int) override {}
     void StepProgress() override {}
     void DisableAbort() override { ++disables; }
@@ -157,50 +152,6 @@ TEST_F(ExchangeSim, SetClockModeEndToEnd)
     EXPECT_NE(factory, Stored());
 }
 
-TEST_F(ExchangeSim, SetSoftwareAddressMovesTheDisplayAndTheSetting)
-{
-    app.networkAddress = "1";
-    const JxExchangeOutcome outcome = Run([](CConfigDocument& doc, CConnectionSettingUpdate& update) {
-        CSoftwareAddressPresenter p;
-        p.Open(doc);
-        EXPECT_FALSE(p.UseSoftwareAddressing());
-        p.SetUseSoftwareAddressing(true);
-        p.SetAddressText("17");
-        const CFunctionApply r = p.Apply(doc);
-        update = r.update;
-        return r.accepted;
-    });
-    EXPECT_EQ(outcome, JxExchangeOutcome::Sent);
-    EXPECT_EQ(StoredAttribute("ADDR", "sw"), "17");
-    EXPECT_EQ(sim->ResetCount(), 1);
-    EXPECT_EQ(sim->CurrentAddress(), 17);  // it took the address as it booted
-    EXPECT_EQ(app.networkAddress, "17");
-    EXPECT_EQ(messages.Messages(), Texts{kSuccess});
-}
-
-TEST_F(ExchangeSim, SetTcpIpStaticAndSettingFollows)
-{
-    const JxExchangeOutcome outcome = Run([](CConfigDocument& doc, CConnectionSettingUpdate& update) {
-        CTcpIpConfigPresenter p;
-        p.Open(doc);
-        EXPECT_FALSE(p.DhcpMode());
-        EXPECT_EQ(p.address.Text(), "192.168.1.50");
-        p.address = CIpAddressValue::Of(10, 4, 0, 9);
-        p.MaskFocused();
-        p.gateway = {};
-        const CFunctionApply r = p.Apply(doc);
-        update = r.update;
-        return r.accepted;
-    });
-    EXPECT_EQ(outcome, JxExchangeOutcome::Sent);
-    EXPECT_EQ(StoredAttribute("ADDR", "ip"), "10.4.0.9");
-    EXPECT_EQ(StoredAttribute("ADDR", "msk"), "255.0.0.0");
-    EXPECT_EQ(StoredAttribute("ADDR", "gtw"), "");
-    EXPECT_EQ(StoredAttribute("ADDR", "dhcp"), "");
-    EXPECT_EQ(app.ipAddress, "10.4.0.9");
-    EXPECT_EQ(sim->ResetCount(), 1);
-}
-
 TEST_F(ExchangeSim, AResetThatGetsNoAnswerStillCountsAsSent)
 {
     duringWait = [this] { sim->DropReplies(1); };  // the reset runs, its answer is lost, then it boots
@@ -280,21 +231,6 @@ TEST_F(ExchangeSim, FetchFailuresNameTheCause)
     EXPECT_EQ(refused.Messages(), Texts{"Unable to get CONFIG.XML: Password Mismatch"});
 }
 
-TEST_F(ExchangeSim, AbortDuringTheFetchShowsNothing)
-{
-    view.onProgress = [this](int done, int) {
-        if (done == 1) owner.OnAbortRequest();  // pressed while the first blocks come in
-    };
-    const JxExchangeOutcome outcome = Run([](CConfigDocument&, CConnectionSettingUpdate&) { return true; });
-    EXPECT_EQ(outcome, JxExchangeOutcome::NotFetched);
-    EXPECT_EQ(windows, 0);
-    EXPECT_TRUE(messages.Messages().empty());
-    EXPECT_EQ(view.texts.back(), "Cancelling communications...");
-    EXPECT_FALSE(document.IsLoaded());
-    EXPECT_TRUE(owner.DisconnectFromDisplay());
-    EXPECT_TRUE(messages.Messages().empty());
-}
-
 TEST_F(ExchangeSim, ARefusedSendSkipsWaitResetAndSetting)
 {
     app.networkAddress = "1";
@@ -316,22 +252,6 @@ TEST_F(ExchangeSim, ARefusedSendSkipsWaitResetAndSetting)
     EXPECT_EQ(app.networkAddress, "1") << "the display still answers at its old address";
     EXPECT_EQ(StoredAttribute("ADDR", "sw"), "0");
     EXPECT_EQ(ReadWholeFile(data.File("CONFIGsent.XML")), "");
-}
-
-TEST_F(ExchangeSim, ClosingTheWindowSendsNothing)
-{
-    const std::string before = Stored();
-    EXPECT_EQ(Run([](CConfigDocument& doc, CConnectionSettingUpdate&) {
-                  CClockModePresenter p;
-                  p.Open(doc);
-                  p.Select(2);
-                  p.Apply(doc);
-                  return false;  // "&Close" after all
-              }),
-              JxExchangeOutcome::Closed);
-    EXPECT_EQ(Stored(), before);
-    EXPECT_EQ(sim->ResetCount(), 0);
-    EXPECT_TRUE(messages.Messages().empty());
 }
 
 class ExchangeSimAddress : public ExchangeSim {

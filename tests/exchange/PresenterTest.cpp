@@ -2,6 +2,7 @@
 // Configuration windows, driven as tables over real CONFIG.XML texts.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,6 @@
 #include "config/CIpAddressValue.h"
 #include "config/CSoftwareAddressPresenter.h"
 #include "config/CTcpIpConfigPresenter.h"
-#include "shell/CJxConfigApp.h"
-#include "shell/CSettingsStore.h"
 
 namespace {
 
@@ -60,26 +59,6 @@ TEST(ClockMode, OpensOnTheDocumentsModeOrAutoDetect)
     }
 }
 
-TEST(ClockMode, DescriptionFollowsTheSelection)
-{
-    CClockModePresenter p;
-    EXPECT_EQ(p.Description(), "Mode Description\n\n");
-    p.Open(Loaded(""));
-    const std::vector<std::string> expected = {
-        "MODE DESCRIPTION\n\nAutomatically detect and use the 50Hz or 60Hz power line to keep time.",
-        "MODE DESCRIPTION\n\nUse the display's internal clock to keep time.",
-        "MODE DESCRIPTION\n\nUse the 50Hz power line to keep time.",
-        "MODE DESCRIPTION\n\nUse the 60Hz power line to keep time.",
-        "MODE DESCRIPTION\n\nUse GPS to keep time.",
-    };
-    for (int i = 0; i < 5; ++i) {
-        p.Select(i);
-        EXPECT_EQ(p.Description(), expected[i]);
-    }
-    p.Select(5);  // not an item: the selection stays
-    EXPECT_EQ(p.Selection(), 4);
-}
-
 TEST(ClockMode, SettingGpsWritesClkAndCreatesTime)
 {
     CConfigDocument doc = Loaded("<ADDR sw=\"0\"/>\r\n");
@@ -101,18 +80,6 @@ TEST(ClockMode, SettingGpsWritesClkAndCreatesTime)
     p.Select(2);
     EXPECT_TRUE(p.Apply(withTime).accepted);
     EXPECT_NE(withTime.GetText().find("<TIME zn=\"-300\" dst=\"0\" clk=\"2\"/>"), std::string::npos);
-}
-
-TEST(ClockMode, AFailedWriteKeepsTheWindowOpenWithItsMessage)
-{
-    CConfigDocument doc = NotAConfiguration();
-    CClockModePresenter p;
-    p.Open(doc);
-    p.Select(1);
-    const CFunctionApply r = p.Apply(doc);
-    EXPECT_FALSE(r.accepted);
-    EXPECT_EQ(r.message, "Error: could not set the clock mode to the CONFIG.XML file stream");
-    EXPECT_EQ(p.Selection(), 1);
 }
 
 // ---- Set Software Address ----------------------------------------------------
@@ -187,33 +154,6 @@ TEST(SoftwareAddress, SetWritesSwAndNamesTheNewNetworkAddress)
                   std::string::npos)
             << doc.GetText();
     }
-}
-
-TEST(SoftwareAddress, AFailedWriteKeepsTheWindowOpenWithItsMessage)
-{
-    CConfigDocument doc = NotAConfiguration();
-    CSoftwareAddressPresenter p;
-    p.Open(doc);
-    p.SetUseSoftwareAddressing(true);
-    p.SetAddressText("9");
-    const CFunctionApply r = p.Apply(doc);
-    EXPECT_FALSE(r.accepted);
-    EXPECT_EQ(r.message, "Error: could not set the software address in the CONFIG.XML file stream");
-    EXPECT_EQ(r.update.setting, Setting::None);
-}
-
-TEST(SoftwareAddress, TheSettingFollowsOnlyWhenApplied)
-{
-    CMemorySettingsStore user, machine;
-    CJxConfigApp app(user, machine);
-    app.networkAddress = "3";
-    CConnectionSettingUpdate{Setting::NetworkAddress, "17"}.ApplyTo(app);
-    EXPECT_EQ(app.networkAddress, "17");
-    CConnectionSettingUpdate{Setting::IpAddress, "10.1.2.3"}.ApplyTo(app);
-    EXPECT_EQ(app.ipAddress, "10.1.2.3");
-    EXPECT_EQ(app.networkAddress, "17");
-    CConnectionSettingUpdate{}.ApplyTo(app);
-    EXPECT_EQ(app.ipAddress, "10.1.2.3");
 }
 
 // ---- IP address values ---------------------------------------------------------
@@ -401,35 +341,59 @@ TEST(TcpIpConfig, StaticAndDhcpWritesAndTheSettingTheyUpdate)
     }
 }
 
-TEST(TcpIpConfig, WritesIntoADocumentWithoutAddr)
+// A document that takes no write (no CFG): each window stays open with its
+// own message, and no connection setting changes.
+TEST(FunctionWindows, AFailedWriteKeepsTheWindowOpenWithItsMessage)
 {
-    CConfigDocument doc = Loaded("<TIME zn=\"0\"/>\r\n");
-    CTcpIpConfigPresenter p;
-    p.Open(doc);
-    EXPECT_FALSE(p.DhcpMode());
-    p.address = CIpAddressValue::Of(192, 168, 4, 2);
-    EXPECT_TRUE(p.MaskFocused());
-    EXPECT_TRUE(p.Apply(doc).accepted);
-    std::string ip, msk, gtw, name;
-    EXPECT_TRUE(doc.GetIpAddress(ip) && doc.GetSubnetMask(msk) && doc.GetGateway(gtw) && doc.GetDhcpName(name));
-    EXPECT_EQ(ip + " " + msk + " [" + gtw + "] [" + name + "]", "192.168.4.2 255.255.255.0 [] []");
-}
-
-TEST(TcpIpConfig, AFailedWriteIsReportedInBothModes)
-{
-    for (const bool dhcp : {false, true}) {
+    struct Row {
+        const char* name;
+        std::function<CFunctionApply(CConfigDocument&)> set;
+        const char* message;
+    } rows[] = {
+        {"clock mode",
+         [](CConfigDocument& d) {
+             CClockModePresenter p;
+             p.Open(d);
+             p.Select(1);
+             return p.Apply(d);
+         },
+         "Error: could not set the clock mode to the CONFIG.XML file stream"},
+        {"software address",
+         [](CConfigDocument& d) {
+             CSoftwareAddressPresenter p;
+             p.Open(d);
+             p.SetUseSoftwareAddressing(true);
+             p.SetAddressText("9");
+             return p.Apply(d);
+         },
+         "Error: could not set the software address in the CONFIG.XML file stream"},
+        {"tcp/ip static",
+         [](CConfigDocument& d) {
+             CTcpIpConfigPresenter p;
+             p.Open(d);
+             p.address = CIpAddressValue::Of(10, 0, 0, 2);
+             p.mask = CIpAddressValue::Of(255, 0, 0, 0);
+             return p.Apply(d);
+         },
+         "Error: could not set the settings in the CONFIG.XML file stream"},
+        {"tcp/ip dhcp",  // reported too, rather than sending the document unchanged
+         [](CConfigDocument& d) {
+             CTcpIpConfigPresenter p;
+             p.Open(d);
+             p.SetDhcpMode(true);
+             p.dhcpName = "sign";
+             return p.Apply(d);
+         },
+         "Error: could not set the settings in the CONFIG.XML file stream"},
+    };
+    for (const Row& row : rows) {
         CConfigDocument doc = NotAConfiguration();
         const std::string text = doc.GetText();
-        CTcpIpConfigPresenter p;
-        p.Open(doc);
-        p.SetDhcpMode(dhcp);
-        p.address = CIpAddressValue::Of(10, 0, 0, 2);
-        p.mask = CIpAddressValue::Of(255, 0, 0, 0);
-        const CFunctionApply r = p.Apply(doc);
-        EXPECT_FALSE(r.accepted) << dhcp;
-        EXPECT_EQ(r.message, "Error: could not set the settings in the CONFIG.XML file stream");
-        EXPECT_EQ(r.update.setting, Setting::None);
-        EXPECT_EQ(doc.GetText(), text);
+        const CFunctionApply r = row.set(doc);
+        EXPECT_FALSE(r.accepted) << row.name;
+        EXPECT_EQ(r.message, row.message) << row.name;
+        EXPECT_EQ(r.update.setting, Setting::None) << row.name;
+        EXPECT_EQ(doc.GetText(), text) << row.name;
     }
 }
 
