@@ -260,7 +260,11 @@ TEST_F(ConnectWindow, AbortDuringAutoDetectionConnectsNothingAndSaysNothing)
             if (!afterAbort.isEmpty() || lastText.find("Auto-detecting at") == std::string::npos) return;
             QTest::mouseClick(progress->findChild<QPushButton*>("abortButton"), Qt::LeftButton);
             afterAbort = progress->findChild<QLabel*>("statusText")->text();
+            lastText = progress->StatusText();
         });
+        // The worker may finish before the next poll: take the last text as
+        // the window closes.
+        QObject::connect(&d, &QDialog::finished, &d, [&] { lastText = progress->StatusText(); });
         poll->start();
     });
 

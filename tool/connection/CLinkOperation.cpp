@@ -13,7 +13,13 @@ void CLinkOwner::SetProgressView(IProgressView* view)
 
 void CLinkOwner::SetOperationStatus(const std::string& text)
 {
-    if (IProgressView* view = m_progress.load()) view->SetStatusText(m_cancel.load() ? kJxCancelling : text);
+    IProgressView* view = m_progress.load();
+    if (view == nullptr) return;
+    const bool cancelled = m_cancel.load();
+    view->SetStatusText(cancelled ? kJxCancelling : text);
+    // Abort may have come between the check and the text: its own
+    // "Cancelling" could then be overwritten by ours, so say it again.
+    if (!cancelled && m_cancel.load()) view->SetStatusText(kJxCancelling);
 }
 
 void CLinkOwner::OnAbortRequest()

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 
 #include "shell/MessageBox.h"
 
@@ -14,12 +15,20 @@ public:
     using QFileDialog::QFileDialog;
 
     bool endedWithoutChoice = false;
+    QString chosenPath;
 
     void accept() override
     {
-        const QStringList chosen = selectedFiles();
-        const QString path = chosen.isEmpty() ? QString() : chosen.first();
+        // What the operator typed decides, taken against the folder shown;
+        // the picker's own selection can lag behind while its folder model
+        // is still being read.
+        QString path;
+        if (const auto* edit = findChild<QLineEdit*>("fileNameEdit"); edit != nullptr && !edit->text().trimmed().isEmpty())
+            path = directory().absoluteFilePath(edit->text().trimmed());
+        else
+            path = directory().absolutePath();
         if (!path.isEmpty() && QFileInfo(path).isDir()) {
+            chosenPath = path;
             QFileDialog::accept();
             return;
         }
@@ -49,8 +58,12 @@ int CFolderDialog::ChooseFolder()
     if (!m_preselected.isEmpty()) picker.setDirectory(m_preselected);
 
     if (picker.exec() != QDialog::Accepted) return kNoChoice;
-    const QStringList chosen = picker.selectedFiles();
-    if (chosen.isEmpty() || chosen.first().isEmpty()) return kCancel;
-    m_path = QDir::toNativeSeparators(QFileInfo(chosen.first()).absoluteFilePath()).left(260);
+    QString chosen = picker.chosenPath;
+    if (chosen.isEmpty()) {
+        const QStringList selected = picker.selectedFiles();
+        if (!selected.isEmpty()) chosen = selected.first();
+    }
+    if (chosen.isEmpty()) return kCancel;
+    m_path = QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()).left(260);
     return kOk;
 }
