@@ -161,7 +161,7 @@ TEST_F(RememberedChoice, DialupNeedsAModemAtTheIndexAndANumber)
     const std::vector<CListedModem> modems = ReadModemList();
     ASSERT_EQ(modems.size(), 2u);
     EXPECT_EQ(modems[1].name, "Bench modem");
-    EXPECT_EQ(modems[1].dialupId, 0x10u);
+    EXPECT_EQ(+modems[1].dialupId, 0x10u);
 
     const struct {
         int index;

@@ -229,9 +229,9 @@ TEST_F(JxFile, GetReassemblesBlocks)
         EXPECT_EQ(status, KORNET_OK);
         ASSERT_NE(got, nullptr);
         EXPECT_EQ(Bytes(got, got + c.size), file);
-        EXPECT_EQ(response.blocks, blocks);
-        EXPECT_EQ(response.blockSize, c.blockSize);
-        EXPECT_EQ(response.length, c.size);
+        EXPECT_EQ(+response.blocks, blocks);
+        EXPECT_EQ(+response.blockSize, c.blockSize);
+        EXPECT_EQ(+response.length, c.size);
         EXPECT_EQ(response.error, 0);
         EXPECT_EQ(response.echo[1], 'E');   // the other bytes as they came
         EXPECT_EQ(response.trailer[11], 0xEE);
@@ -357,7 +357,7 @@ TEST_F(JxFile, CompressedGetInflatesAndFallsBack)
     EXPECT_EQ(status, KORNET_OK);
     ASSERT_NE(got, nullptr);
     EXPECT_EQ(Bytes(got, got + 5000), file);
-    EXPECT_EQ(response.uncompressedLength, 5000u);
+    EXPECT_EQ(+response.uncompressedLength, 5000u);
 
     // An older controller: the plain get follows, and offset 125 still holds
     // the file's length.
@@ -375,8 +375,8 @@ TEST_F(JxFile, CompressedGetInflatesAndFallsBack)
     EXPECT_EQ(status, KORNET_OK);
     ASSERT_NE(got, nullptr);
     EXPECT_EQ(Bytes(got, got + 300), plain);
-    EXPECT_EQ(response.length, 300u);
-    EXPECT_EQ(response.uncompressedLength, 300u);
+    EXPECT_EQ(+response.length, 300u);
+    EXPECT_EQ(+response.uncompressedLength, 300u);
 }
 
 TEST_F(JxFile, DamagedCompressedDataIsNeverHandedOver)

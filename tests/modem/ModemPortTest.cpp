@@ -352,7 +352,7 @@ TEST_F(ScriptedModem, ModemList)
         char name[50] = {};
         std::memcpy(name, expected[i].name.data(), std::min<size_t>(50, expected[i].name.size()));
         EXPECT_EQ(std::memcmp(list[i].name, name, 50), 0) << i;  // zero-filled after a shorter name
-        EXPECT_EQ(list[i].dialupId, expected[i].id) << i;
+        EXPECT_EQ(+list[i].dialupId, expected[i].id) << i;
     }
     const uint8_t* raw = reinterpret_cast<const uint8_t*>(list);
     EXPECT_EQ(raw[54 + 50], 0x10);  // the second entry's id, right after its 50 name bytes

@@ -208,7 +208,7 @@ TEST_P(SimLinkFile, OlderControllerGetsPlainTransfers)
     const uint8_t* p = link.JxGetFileCompressed(1, "TEXT.MSG", status, &r, 0);
     ASSERT_EQ(status, KORNET_OK);
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(r.uncompressedLength, 5000u);
+    EXPECT_EQ(+r.uncompressedLength, 5000u);
     EXPECT_EQ(Bytes(p, p + 5000), data);
 
     // Each compressed header was answered as unsupported, then the plain one served.
@@ -230,8 +230,8 @@ TEST_P(SimLinkFile, ControllerBlockSizeOtherThanOurs)
     jx_resp_retrieve_file_s r{};
     const uint8_t* p = link.JxGetFile(1, "ODD.BIN", status, &r, 0);
     ASSERT_EQ(status, KORNET_OK);
-    EXPECT_EQ(r.blocks, 11);
-    EXPECT_EQ(r.blockSize, 100);
+    EXPECT_EQ(+r.blocks, 11);
+    EXPECT_EQ(+r.blockSize, 100);
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(Bytes(p, p + 1001), data);
 }
