@@ -112,6 +112,15 @@ inline uint32_t KorNetGet32(const uint8_t* p)
 class CKorNetBusy {
 public:
     explicit CKorNetBusy(CKorNetLink& link, bool clearAbort = true) : m_link(link), m_status(link.Acquire(clearAbort)) {}
+    // The guard of a command whose reply is its point: as above, then a
+    // broadcast address (which nobody answers) is refused.
+    CKorNetBusy(CKorNetLink& link, uint8_t replyAddress) : CKorNetBusy(link)
+    {
+        if (m_status == KORNET_OK && KorNetIsBroadcastAddress(replyAddress)) {
+            m_link.Release();
+            m_status = ERR_COMMAND_NO_BROADCAST;
+        }
+    }
     ~CKorNetBusy()
     {
         if (m_status == KORNET_OK) m_link.Release();

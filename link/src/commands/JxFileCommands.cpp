@@ -230,13 +230,9 @@ const uint8_t* CKorNetwork::JxGetFile(uint8_t address, const char* fileName, int
                                       jx_resp_retrieve_file_s* response, uint8_t option)
 {
     CKorNetLink& link = *m_link;
-    CKorNetBusy guard(link);
+    CKorNetBusy guard(link, address);
     status = guard.Status();
     if (!guard.Ok()) return nullptr;
-    if (KorNetIsBroadcastAddress(address)) {
-        status = ERR_COMMAND_NO_BROADCAST;
-        return nullptr;
-    }
     bool filled = false;
     return GetPlain(link, address, fileName, status, response, option, filled);
 }
@@ -245,13 +241,9 @@ const uint8_t* CKorNetwork::JxGetFileCompressed(uint8_t address, const char* fil
                                                 jx_resp_retrieve_file_s* response, uint8_t option)
 {
     CKorNetLink& link = *m_link;
-    CKorNetBusy guard(link);
+    CKorNetBusy guard(link, address);
     status = guard.Status();
     if (!guard.Ok()) return nullptr;
-    if (KorNetIsBroadcastAddress(address)) {
-        status = ERR_COMMAND_NO_BROADCAST;
-        return nullptr;
-    }
 
     CGetHeader header;
     status = RequestFile(link, address, kSubGetCompressedHeader, fileName, option, response, header);

@@ -37,13 +37,9 @@ const uint8_t* CKorNetwork::GetGraphic(uint8_t address, const char* graphicName,
         return nullptr;
     }
     CKorNetLink& link = *m_link;
-    CKorNetBusy guard(link);
+    CKorNetBusy guard(link, address);
     status = guard.Status();
     if (!guard.Ok()) return nullptr;
-    if (KorNetIsBroadcastAddress(address)) {
-        status = ERR_COMMAND_NO_BROADCAST;
-        return nullptr;
-    }
     uint32_t length = 0;
     const uint8_t* planes = Retrieve(link, address, kCodeGetGraphic, graphicName, option, status, response, length);
     if (planes == nullptr) return nullptr;
@@ -81,13 +77,9 @@ const graphiclist_entry_s* CKorNetwork::GetGraphicList(uint8_t address, int16_t&
                                                        resp_retrieve_graphiclist_s* response, uint8_t option)
 {
     CKorNetLink& link = *m_link;
-    CKorNetBusy guard(link);
+    CKorNetBusy guard(link, address);
     status = guard.Status();
     if (!guard.Ok()) return nullptr;
-    if (KorNetIsBroadcastAddress(address)) {
-        status = ERR_COMMAND_NO_BROADCAST;
-        return nullptr;
-    }
     const uint8_t* entries = RetrieveList(link, address, kCodeGetGraphicList, status, response, option);
     return reinterpret_cast<const graphiclist_entry_s*>(entries);
 }

@@ -232,13 +232,9 @@ const uint8_t* CKorNetwork::GetMessage(uint8_t address, const char* messageName,
                                        resp_retrieve_message_s* response, uint8_t option)
 {
     CKorNetLink& link = *m_link;
-    CKorNetBusy guard(link);
+    CKorNetBusy guard(link, address);
     status = guard.Status();
     if (!guard.Ok()) return nullptr;
-    if (KorNetIsBroadcastAddress(address)) {
-        status = ERR_COMMAND_NO_BROADCAST;
-        return nullptr;
-    }
     uint32_t length = 0;
     return Retrieve(link, address, kCodeGetMessage, messageName, option, status, response, length);
 }
@@ -247,13 +243,9 @@ const messagelist_entry_s* CKorNetwork::GetMessageList(uint8_t address, int16_t&
                                                        resp_retrieve_messagelist_s* response, uint8_t option)
 {
     CKorNetLink& link = *m_link;
-    CKorNetBusy guard(link);
+    CKorNetBusy guard(link, address);
     status = guard.Status();
     if (!guard.Ok()) return nullptr;
-    if (KorNetIsBroadcastAddress(address)) {
-        status = ERR_COMMAND_NO_BROADCAST;
-        return nullptr;
-    }
     const uint8_t* entries = RetrieveList(link, address, kCodeGetMessageList, status, response, option);
     return reinterpret_cast<const messagelist_entry_s*>(entries);
 }

@@ -38,9 +38,8 @@ int16_t CKorNetwork::Ping(uint8_t address)
 namespace {
 int16_t LinkLevel(CKorNetLink& link, uint8_t address, uint8_t type, const uint8_t* data, size_t length)
 {
-    CKorNetBusy guard(link);
+    CKorNetBusy guard(link, address);
     if (!guard.Ok()) return guard.Status();
-    if (KorNetIsBroadcastAddress(address)) return ERR_COMMAND_NO_BROADCAST;
     const int16_t status = link.Synchronise(address);
     if (status != KORNET_OK) return status;
     return link.Exchange(address, type, data, length);
