@@ -60,4 +60,24 @@ int16_t ReceiveBlocks(CKorNetLink& link, uint8_t address, const CBlockRequestFor
     return status;
 }
 
+int16_t SendBlocks(CKorNetLink& link, uint8_t address, const CBlockSendForm& form, const uint8_t* data, size_t length,
+                   CBlockProgress& progress)
+{
+    const size_t blocks = (length + form.blockSize - 1) / form.blockSize;
+    uint8_t frame[kFrameDataMax];
+    int16_t status = KORNET_OK;
+    for (size_t number = 1; number <= blocks && status == KORNET_OK; ++number) {
+        const size_t offset = (number - 1) * form.blockSize;
+        const size_t count = length - offset < form.blockSize ? length - offset : form.blockSize;
+        std::memset(frame, 0, sizeof frame);
+        std::memcpy(frame, form.prefix, form.prefixLength);
+        KorNetPut16(frame + form.numberOffset, static_cast<uint16_t>(number));
+        std::memcpy(frame + form.headerLength, data + offset, count);
+        status = link.Exchange(address, kTypeCommand, frame, sizeof frame);
+        status = link.CheckReply(address, status, nullptr, 0, form.errorByte);
+        progress.Step();
+    }
+    return status;
+}
+
 }  // namespace kornet

@@ -54,4 +54,23 @@ struct CBlockRequestForm {
 int16_t ReceiveBlocks(CKorNetLink& link, uint8_t address, const CBlockRequestForm& form, uint32_t blocks,
                       uint32_t blockSize, uint32_t length, uint8_t* buffer);
 
+// How a family sends block n: a full 255-byte frame that starts with
+// `prefix`, has the block number (16 bits) at `numberOffset` and the block's
+// data from `headerLength` on (`blockSize` bytes, the last block zero-filled);
+// the reply's error byte sits at `errorByte`.
+struct CBlockSendForm {
+    const uint8_t* prefix;
+    size_t prefixLength;
+    size_t numberOffset;
+    size_t headerLength;
+    size_t blockSize;
+    size_t errorByte;
+};
+
+// Sends `data` as blocks 1..n after a header has been accepted; stops at the
+// first block that fails or that the controller refuses. OnProgress counts
+// the blocks.
+int16_t SendBlocks(CKorNetLink& link, uint8_t address, const CBlockSendForm& form, const uint8_t* data, size_t length,
+                   CBlockProgress& progress);
+
 }  // namespace kornet

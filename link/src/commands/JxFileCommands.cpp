@@ -83,20 +83,10 @@ int16_t SendFileFrames(CKorNetLink& link, uint8_t address, uint8_t subCommand, c
     status = link.CheckReply(address, status, response, sizeof(jx_resp_send_file_s), kJxErrorByte);
     progress.Step();
 
-    uint8_t frame[kFrameDataMax];
-    for (size_t number = 1; number <= blocks && status == KORNET_OK; ++number) {
-        const size_t offset = (number - 1) * JX_FILE_BLOCK_SIZE;
-        const size_t count = length - offset < JX_FILE_BLOCK_SIZE ? length - offset : JX_FILE_BLOCK_SIZE;
-        std::memset(frame, 0, sizeof frame);
-        frame[0] = kExtendedPrefix;
-        frame[1] = kSubDataBlock;
-        KorNetPut16(frame + 3, static_cast<uint16_t>(number));
-        std::memcpy(frame + kDataBlockHeader, data + offset, count);
-        status = link.Exchange(address, kTypeCommand, frame, sizeof frame);
-        status = link.CheckReply(address, status, nullptr, 0, kJxErrorByte);
-        progress.Step();
-    }
-    return status;
+    if (status != KORNET_OK) return status;
+    static const uint8_t kBlockPrefix[] = {kExtendedPrefix, kSubDataBlock};
+    const CBlockSendForm form{kBlockPrefix, sizeof kBlockPrefix, 3, kDataBlockHeader, JX_FILE_BLOCK_SIZE, kJxErrorByte};
+    return SendBlocks(link, address, form, data, length, progress);
 }
 
 struct CGetHeader {

@@ -72,19 +72,10 @@ int16_t Store(CKorNetLink& link, uint8_t address, uint8_t code, uint8_t optionBy
     status = link.CheckReply(address, status, response, sizeof(resp_s), kErrorByte);
     progress.Step();
 
-    uint8_t frame[kFrameDataMax];
-    for (size_t number = 1; number <= blocks && status == KORNET_OK; ++number) {
-        const size_t offset = (number - 1) * LEGACY_BLOCK_SIZE;
-        const size_t count = length - offset < LEGACY_BLOCK_SIZE ? length - offset : LEGACY_BLOCK_SIZE;
-        std::memset(frame, 0, sizeof frame);
-        frame[0] = kCodeDataBlock;
-        KorNetPut16(frame + 2, static_cast<uint16_t>(number));
-        std::memcpy(frame + kDataBlockHeader, data + offset, count);
-        status = link.Exchange(address, kTypeCommand, frame, sizeof frame);
-        status = link.CheckReply(address, status, nullptr, 0, kErrorByte);
-        progress.Step();
-    }
-    return status;
+    if (status != KORNET_OK) return status;
+    static const uint8_t kBlockPrefix[] = {kCodeDataBlock};
+    const CBlockSendForm form{kBlockPrefix, sizeof kBlockPrefix, 2, kDataBlockHeader, LEGACY_BLOCK_SIZE, kErrorByte};
+    return SendBlocks(link, address, form, data, length, progress);
 }
 
 const uint8_t* Retrieve(CKorNetLink& link, uint8_t address, uint8_t code, const char* name, uint8_t option,
