@@ -43,3 +43,26 @@ CFdReader::Result CFdReader::ReadByte(uint8_t& byte, int32_t timeOutMs)
         return Result::Error;
     }
 }
+
+bool KorNetWriteAll(int fd, const uint8_t* bytes, size_t count, int64_t deadlineMs)
+{
+    if (fd < 0) return false;
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(fd, bytes + done, count - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            const int64_t left = deadlineMs - KorNetNowMs();
+            if (left <= 0) return false;
+            pollfd p{fd, POLLOUT, 0};
+            (void)poll(&p, 1, static_cast<int>(left));
+            continue;
+        }
+        return false;
+    }
+    return true;
+}

@@ -32,3 +32,7 @@ private:
 
 // Monotonic milliseconds.
 int64_t KorNetNowMs();
+
+// Writes all `count` bytes to a non-blocking descriptor, waiting for room
+// until `deadlineMs` (KorNetNowMs time). false on an error or at the deadline.
+bool KorNetWriteAll(int fd, const uint8_t* bytes, size_t count, int64_t deadlineMs);

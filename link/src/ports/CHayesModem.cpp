@@ -143,24 +143,7 @@ std::string CHayesModem::TakePending()
 
 bool CHayesModem::Write(const uint8_t* bytes, size_t count, int64_t deadline)
 {
-    if (m_fd < 0) return false;
-    size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::write(m_fd, bytes + done, count - done);
-        if (n > 0) {
-            done += static_cast<size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            const int64_t left = deadline - KorNetNowMs();
-            if (left <= 0) return false;
-            pollfd p{m_fd, POLLOUT, 0};
-            (void)poll(&p, 1, static_cast<int>(left < kSliceMs ? left : kSliceMs));
-            continue;
-        }
-        return false;
-    }
+    if (!KorNetWriteAll(m_fd, bytes, count, deadline)) return false;
     m_lastWriteMs = KorNetNowMs();
     return true;
 }

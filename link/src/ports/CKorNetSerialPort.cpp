@@ -113,25 +113,8 @@ int16_t CKorNetSerialPort::Write(const uint8_t* bytes, int16_t length)
     m_timeOutsChanged = false;
     // A whole frame must leave, or the controller sees a broken one. The
     // writes wait for room in the driver for at most one time-out.
-    size_t done = 0;
-    const size_t total = static_cast<size_t>(length);
     const int64_t deadline = KorNetNowMs() + (m_timeOut > 0 ? m_timeOut : 0) + 250;
-    while (done < total) {
-        const ssize_t n = ::write(m_fd, bytes + done, total - done);
-        if (n > 0) {
-            done += static_cast<size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            const int64_t left = deadline - KorNetNowMs();
-            if (left <= 0) return ERR_NETWORK_NO_WRITE;
-            pollfd p{m_fd, POLLOUT, 0};
-            (void)poll(&p, 1, static_cast<int>(left));
-            continue;
-        }
-        return ERR_NETWORK_NO_WRITE;
-    }
+    if (!KorNetWriteAll(m_fd, bytes, static_cast<size_t>(length), deadline)) return ERR_NETWORK_NO_WRITE;
     return KORNET_OK;
 }
 
