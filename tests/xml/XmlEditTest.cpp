@@ -72,6 +72,24 @@ TEST(XmlEdit, SetAttributeOnTheCurrentChildMovesWhatFollows)
     ExpectPositionsTrue(doc, {"sw", "ip", "ds", "zn"});
 }
 
+TEST(XmlEdit, AnAttributeNoReaderWouldFindIsNotWritten)
+{
+    // Readers stop at a stray "?" in the start tag: an attribute added
+    // behind it would be in the text but never found, so the text stays.
+    for (const char* text : {"<CFG x?=\"1\"><A/></CFG>", "<CFG a=\"1\" ?><A/></CFG>"}) {
+        CXmlDocument doc;
+        ASSERT_TRUE(doc.Parse(text, false)) << text;
+        ASSERT_TRUE(doc.FindNextElement("CFG"));
+        EXPECT_FALSE(doc.SetAttribute(Which::Current, "ds", "Lobby")) << text;
+        EXPECT_EQ(doc.GetText(), text);
+        EXPECT_EQ(doc.GetAttribute("ds"), "");
+        ASSERT_TRUE(doc.EnterElement());
+        ASSERT_TRUE(doc.FindNextElement("A"));  // the table still fits the text
+        EXPECT_TRUE(doc.SetAttribute(Which::Current, "n", "2"));
+        EXPECT_EQ(doc.GetAttribute("n"), "2");
+    }
+}
+
 TEST(XmlEdit, SetAttributeRefusals)
 {
     CXmlDocument doc;

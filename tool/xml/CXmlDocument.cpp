@@ -516,7 +516,15 @@ bool CXmlDocument::SetAttribute(Which element, std::string_view name, std::strin
     const ElementPosition& record = m_positions[static_cast<size_t>(index)];
     // Before the ">" of the start tag, or before the "/" of "/>".
     const int32_t at = IsEmptyElement(index) ? record.startTagEnd - 1 : record.startTagEnd;
-    return Replace(at, 0, piece);
+    if (!Replace(at, 0, piece)) return false;
+    // In a start tag that readers stop short in (a stray "?" or "/" before
+    // the end) the new attribute would sit where nobody finds it: take it
+    // out again rather than report a write that did not happen.
+    if (AttributeOf(index, name) != value) {
+        Replace(at, static_cast<int32_t>(piece.size()), {});
+        return false;
+    }
+    return true;
 }
 
 bool CXmlDocument::AppendChild(std::string_view name)
