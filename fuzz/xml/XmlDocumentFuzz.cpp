@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "XmlInspect.h"
+#include "XmlProbe.h"
 #include "xml/CXmlDocument.h"
 
 namespace {

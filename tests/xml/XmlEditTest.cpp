@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "XmlInspect.h"
+#include "XmlProbe.h"
 #include "xml/CXmlDocument.h"
 
 namespace {

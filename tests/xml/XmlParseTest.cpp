@@ -6,7 +6,7 @@
 #include <string>
 
 #include "TempDir.h"
-#include "XmlInspect.h"
+#include "XmlProbe.h"
 #include "xml/CXmlDocument.h"
 #include "xml/XmlScan.h"
 
