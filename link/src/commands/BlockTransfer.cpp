@@ -80,4 +80,29 @@ int16_t SendBlocks(CKorNetLink& link, uint8_t address, const CBlockSendForm& for
     return status;
 }
 
+int16_t SendRealTimeData(CKorNetLink& link, uint8_t address, const CRtdForm& form, const rtd_header_s* header,
+                         int16_t startOffset, const uint8_t* data, int16_t length, void* response)
+{
+    if (length < 0 || (data == nullptr && length > 0)) return ERR_NETWORK_NO_WRITE;
+    int16_t status = link.Synchronise(address);
+    const size_t total = static_cast<size_t>(length);
+    const size_t blocks = (total + form.blockSize - 1) / form.blockSize;
+
+    uint8_t frame[kFrameDataMax];
+    for (size_t i = 0; i < blocks && status == KORNET_OK; ++i) {
+        const size_t offset = i * form.blockSize;
+        const size_t count = total - offset < form.blockSize ? total - offset : form.blockSize;
+        std::memset(frame, 0, sizeof frame);
+        std::memcpy(frame, form.prefix, form.prefixLength);
+        if (header != nullptr) std::memcpy(frame + form.headerOffset, header->bytes, sizeof header->bytes);
+        // The controller's offsets are 16 bits and wrap like them.
+        KorNetPut16(frame + form.offsetField, static_cast<uint16_t>(static_cast<uint16_t>(startOffset) + offset));
+        KorNetPut16(frame + form.offsetField + 2, static_cast<uint16_t>(count));
+        std::memcpy(frame + form.dataOffset, data + offset, count);
+        status = link.Exchange(address, kTypeCommand, frame, form.fullFrames ? sizeof frame : form.dataOffset + count);
+        status = link.CheckReply(address, status, response, form.responseSize, form.errorByte);
+    }
+    return status;
+}
+
 }  // namespace kornet

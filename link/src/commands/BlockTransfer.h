@@ -73,4 +73,27 @@ struct CBlockSendForm {
 int16_t SendBlocks(CKorNetLink& link, uint8_t address, const CBlockSendForm& form, const uint8_t* data, size_t length,
                    CBlockProgress& progress);
 
+// How a family lays out a real-time data frame: `prefix` (command bytes and
+// option), the caller's 8-byte header at `headerOffset`, the block's 16-bit
+// offset and then its 16-bit length at `offsetField`, and the block's data
+// from `dataOffset` (`blockSize` bytes at most). `fullFrames`: every frame is
+// 255 bytes long, else as long as its block.
+struct CRtdForm {
+    const uint8_t* prefix;
+    size_t prefixLength;
+    size_t headerOffset;
+    size_t offsetField;
+    size_t dataOffset;
+    size_t blockSize;
+    bool fullFrames;
+    size_t errorByte;
+    size_t responseSize;
+};
+
+// Sends real-time data after synchronising, one frame per block (none for no
+// data); the guard is held by the caller. Stops at the first failure; each
+// reply goes to `response` and its error byte is checked.
+int16_t SendRealTimeData(CKorNetLink& link, uint8_t address, const CRtdForm& form, const rtd_header_s* header,
+                         int16_t startOffset, const uint8_t* data, int16_t length, void* response);
+
 }  // namespace kornet

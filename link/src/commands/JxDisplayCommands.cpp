@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "../CKorNetLink.h"
+#include "BlockTransfer.h"
 
 using namespace kornet;
 
@@ -174,27 +175,9 @@ int16_t CKorNetwork::JxGetRunningMessage(uint8_t address, uint8_t a, char* name,
 int16_t CKorNetwork::JxSendRTD(uint8_t address, const rtd_header_s* header, int16_t startOffset, const uint8_t* data,
                                int16_t length, jx_resp_send_rtd_s* response, uint8_t option)
 {
-    CKorNetLink& link = *m_link;
-    CKorNetBusy guard(link);
+    CKorNetBusy guard(*m_link);
     if (!guard.Ok()) return guard.Status();
-    if (length < 0 || (data == nullptr && length > 0)) return ERR_NETWORK_NO_WRITE;
-    int16_t status = link.Synchronise(address);
-    const size_t total = static_cast<size_t>(length);
-    const size_t blocks = (total + JX_RTD_BLOCK_SIZE - 1) / JX_RTD_BLOCK_SIZE;
-
-    uint8_t frame[kFrameDataMax];
-    for (size_t i = 0; i < blocks && status == KORNET_OK; ++i) {
-        const size_t offset = i * JX_RTD_BLOCK_SIZE;
-        const size_t count = total - offset < JX_RTD_BLOCK_SIZE ? total - offset : JX_RTD_BLOCK_SIZE;
-        std::memset(frame, 0, sizeof frame);
-        PutHead(frame, kSubRtd, option);
-        if (header != nullptr) std::memcpy(frame + 3, header->bytes, sizeof header->bytes);
-        // The controller's offsets are 16 bits and wrap like them.
-        KorNetPut16(frame + 11, static_cast<uint16_t>(static_cast<uint16_t>(startOffset) + offset));
-        KorNetPut16(frame + 13, static_cast<uint16_t>(count));
-        std::memcpy(frame + kRtdDataOffset, data + offset, count);
-        status = link.Exchange(address, kTypeCommand, frame, sizeof frame);
-        status = link.CheckReply(address, status, response, sizeof(jx_resp_send_rtd_s), kJxErrorByte);
-    }
-    return status;
-}
+    const uint8_t prefix[] = {kExtendedPrefix, kSubRtd, option};
+    const CRtdForm form{prefix, sizeof prefix, 3, 11, kRtdDataOffset, JX_RTD_BLOCK_SIZE, true, kJxErrorByte,
+                        sizeof(jx_resp_send_rtd_s)};
+    return SendRealTimeData(*m_link, address, form, header, startOffset, data, length, response);}

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "../CKorNetLink.h"
+#include "BlockTransfer.h"
 #include "LegacyTransfer.h"
 
 using namespace kornet;
@@ -253,29 +254,10 @@ const messagelist_entry_s* CKorNetwork::GetMessageList(uint8_t address, int16_t&
 int16_t CKorNetwork::SendRTD(uint8_t address, const rtd_header_s* header, int16_t startOffset, const uint8_t* data,
                              int16_t length, resp_send_rtd_s* response, uint8_t option)
 {
-    CKorNetLink& link = *m_link;
-    CKorNetBusy guard(link);
+    CKorNetBusy guard(*m_link);
     if (!guard.Ok()) return guard.Status();
-    if (length < 0 || (data == nullptr && length > 0)) return ERR_NETWORK_NO_WRITE;
-    int16_t status = link.Synchronise(address);
-    const size_t total = static_cast<size_t>(length);
-    const size_t blocks = (total + LEGACY_RTD_BLOCK_SIZE - 1) / LEGACY_RTD_BLOCK_SIZE;
-
-    uint8_t frame[kFrameDataMax];
-    for (size_t i = 0; i < blocks && status == KORNET_OK; ++i) {
-        const size_t offset = i * LEGACY_RTD_BLOCK_SIZE;
-        const size_t count = total - offset < LEGACY_RTD_BLOCK_SIZE ? total - offset : LEGACY_RTD_BLOCK_SIZE;
-        std::memset(frame, 0, sizeof frame);
-        frame[0] = kCodeSendRtd;
-        frame[1] = option;
-        if (header != nullptr) std::memcpy(frame + 2, header->bytes, sizeof header->bytes);
-        // The controller's offsets are 16 bits and wrap like them.
-        KorNetPut16(frame + 10, static_cast<uint16_t>(static_cast<uint16_t>(startOffset) + offset));
-        KorNetPut16(frame + 12, static_cast<uint16_t>(count));
-        std::memcpy(frame + kRtdDataOffset, data + offset, count);
-        // Each frame is as long as its block: a short block makes a short frame.
-        status = link.Exchange(address, kTypeCommand, frame, kRtdDataOffset + count);
-        status = link.CheckReply(address, status, response, sizeof(resp_send_rtd_s), kErrorByte);
-    }
-    return status;
-}
+    // Each frame is as long as its block: a short block makes a short frame.
+    const uint8_t prefix[] = {kCodeSendRtd, option};
+    const CRtdForm form{prefix, sizeof prefix, 2, 10, kRtdDataOffset, LEGACY_RTD_BLOCK_SIZE, false, kErrorByte,
+                        sizeof(resp_send_rtd_s)};
+    return SendRealTimeData(*m_link, address, form, header, startOffset, data, length, response);}
