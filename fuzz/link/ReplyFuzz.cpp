@@ -28,7 +28,7 @@ public:
         if (length >= 6) NextReply(bytes[2], bytes[4] & 0xF0, bytes[4] & 0x0F, length > 6 ? bytes + 6 : nullptr);
         return KORNET_OK;
     }
-    int16_t ReadByte(uint8_t& byte) override
+    int16_t ReadByteWithin(uint8_t& byte, int32_t) override
     {
         if (m_pending.empty()) return ERR_SIGN_NO_RESPONSE;
         byte = m_pending.front();

@@ -384,7 +384,13 @@ public:
     // Closes the transport. ERR_COMMAND_BUSY while another thread's call holds
     // the link (end that call with Abort first).
     int16_t Disconnect();
+    // Ends the running call from any thread: a wait for a reply ends within
+    // about 50 ms with ERR_SIGN_ABORT, and no retry follows.
     void Abort();
+    // Each byte of a reply must come within this time; a whole reply within
+    // it plus twice the longest frame's time at the line's speed and 250 ms
+    // (serial), or three times it (TCP/IP, dial-up). Past either, the attempt
+    // counts as a missing reply and is retried.
     void SetTimeOut(int32_t milliseconds);
     void SetMaxNumberOfRetries(int16_t count);
     int16_t GetMaxNumberOfRetries() const;

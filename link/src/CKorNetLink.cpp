@@ -83,6 +83,11 @@ int16_t CKorNetLink::Exchange(uint8_t address, uint8_t type, const uint8_t* data
         }
 
         status = port->ReceivePacket(received);
+        if (status == ERR_SIGN_ABORT) {
+            LogAttempt(actualRetries == 0, status);
+            AdvanceSequence(address);
+            return status;
+        }
         if (status == KORNET_OK) {
             status = received.Validate(address, sequence[address], type, code);
             if (status == KORNET_OK || status == ERR_SIGN_UNSUPPORTED_COMMAND) {

@@ -24,6 +24,8 @@ public:
     // Closes the accepted connection, as a controller that hangs up.
     void HangUp();
     void CloseListener();
+    // The accepted connection's descriptor (-1 when there is none).
+    int ConnFd() const { return m_conn; }
 
     // The reads and writes accept a pending connection first when needed.
     // Reads exactly `count` bytes within `timeoutMs`; fewer when it runs out.

@@ -52,7 +52,7 @@ public:
     int16_t Open() override { return 0; }
     int16_t Close() override { return 0; }
     int16_t Write(const uint8_t*, int16_t) override { return 0; }
-    int16_t ReadByte(uint8_t& b) override
+    int16_t ReadByteWithin(uint8_t& b, int32_t) override
     {
         if (input.empty()) return ERR_SIGN_NO_RESPONSE;
         b = input.front();

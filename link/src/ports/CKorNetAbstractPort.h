@@ -33,16 +33,39 @@ public:
     virtual int16_t Open() = 0;
     virtual int16_t Close() = 0;
     virtual int16_t SendPacket(const CKorNetPacket& packet);
+    // One reply frame. Each byte must come within the time-out, the whole
+    // frame within ReplyLimitMs; Abort ends the wait with ERR_SIGN_ABORT.
     virtual int16_t ReceivePacket(CKorNetPacket& packet);
     virtual int16_t Write(const uint8_t* bytes, int16_t length) = 0;
-    virtual int16_t ReadByte(uint8_t& byte) = 0;
     virtual void FlushInput() = 0;
+
+    // One byte within the time-out, Abort looked at while waiting.
+    int16_t ReadByte(uint8_t& byte);
+
+    // How long one reply may take as a whole, from the end of the request.
+    // Without it a peer that trickles bytes just inside the per-byte
+    // time-out, or floods bytes that are never a start byte, would hold the
+    // caller for ever. Where the line's speed is unknown (TCP/IP, a modem's
+    // far end), a small multiple of the time-out.
+    virtual int32_t ReplyLimitMs() const { return 3 * (m_timeOut > 0 ? m_timeOut : 0); }
+
+    // How often a wait for a byte looks at the abort flag.
+    static constexpr int32_t kAbortSliceMs = 50;
 
     // Last telephony error (dial-up ports only; empty for the others).
     const std::string& LastErrorText() const { return m_lastErrorText; }
     int32_t LastErrorCode() const { return m_lastErrorCode; }
 
 protected:
+    // Waits at most `waitMs` for one byte: KORNET_OK, ERR_SIGN_NO_RESPONSE
+    // when none came, or the line's failure. A port that answers "none"
+    // before its wait is up has nothing more to come (a peer that hung up).
+    virtual int16_t ReadByteWithin(uint8_t& byte, int32_t waitMs) = 0;
+    // One byte before `deadlineMs` (KorNetNowMs time), in abort-sized slices.
+    int16_t ReadByteBefore(uint8_t& byte, int64_t deadlineMs);
+    // One byte of a reply: within the time-out and before `replyDeadlineMs`.
+    int16_t ReadReplyByte(uint8_t& byte, int64_t replyDeadlineMs);
+
     bool AbortRequested() const { return m_abortFlag != nullptr && m_abortFlag->load(); }
 
     std::string m_lastErrorText;

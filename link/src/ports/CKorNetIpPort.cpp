@@ -86,13 +86,12 @@ int16_t CKorNetIpPort::Open()
     // Every frame leaves at once instead of waiting to be merged with the next.
     const int one = 1;
     (void)::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    // From here on the socket blocks, each wait bounded by the time-out
-    // (SO_RCVTIMEO, SO_SNDTIMEO): a reply then costs one receive call, not a
-    // readiness wait and a receive.
+    // From here on sends block, bounded by the time-out (SO_SNDTIMEO);
+    // replies are waited for with poll, so that Abort is looked at.
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return fail();
     m_fd = fd;
-    m_begin = m_end = 0;
+    m_reader.Reset(fd);
     m_timeOutsChanged = true;
     return KORNET_OK;
 }
@@ -103,20 +102,16 @@ int16_t CKorNetIpPort::Close()
         ::close(m_fd);
         m_fd = -1;
     }
-    m_begin = m_end = 0;
+    m_reader.Reset(-1);
     return KORNET_OK;
 }
 
 void CKorNetIpPort::ApplyTimeOuts()
 {
     if (!m_timeOutsChanged || m_fd < 0) return;
-    // A zero timeval means "wait for ever" to the socket; a time-out of 0
-    // is handled as "do not wait" by the callers instead.
-    const int32_t ms = m_timeOut > 0 ? m_timeOut : 1;
-    const timeval receive{ms / 1000, (ms % 1000) * 1000};
-    const int32_t sendMs = ms + 250;
+    // A zero timeval means "wait for ever" to the socket.
+    const int32_t sendMs = (m_timeOut > 0 ? m_timeOut : 0) + 250;
     const timeval send{sendMs / 1000, (sendMs % 1000) * 1000};
-    (void)::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &receive, sizeof receive);
     (void)::setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &send, sizeof send);
     m_timeOutsChanged = false;
 }
@@ -142,41 +137,24 @@ int16_t CKorNetIpPort::Write(const uint8_t* bytes, int16_t length)
     return KORNET_OK;
 }
 
-int16_t CKorNetIpPort::ReadByte(uint8_t& byte)
+// Waits with poll in short slices (the caller looks at Abort between them),
+// then takes what has arrived. A controller that hung up answers nothing.
+int16_t CKorNetIpPort::ReadByteWithin(uint8_t& byte, int32_t waitMs)
 {
-    if (m_begin < m_end) {
-        byte = m_buffer[m_begin++];
-        return KORNET_OK;
+    switch (m_reader.ReadByte(byte, waitMs)) {
+    case CFdReader::Result::Byte: return KORNET_OK;
+    case CFdReader::Result::TimedOut:
+    case CFdReader::Result::Closed: return ERR_SIGN_NO_RESPONSE;
+    case CFdReader::Result::Error: break;
     }
-    if (m_fd < 0) return ERR_NETWORK_NO_READ;
-    ApplyTimeOuts();
-    const int flags = m_timeOut > 0 ? 0 : MSG_DONTWAIT;
-    const int64_t deadline = KorNetNowMs() + m_timeOut;
-    for (;;) {
-        const ssize_t n = ::recv(m_fd, m_buffer, sizeof m_buffer, flags);
-        if (n > 0) {
-            m_begin = 1;
-            m_end = static_cast<size_t>(n);
-            byte = m_buffer[0];
-            return KORNET_OK;
-        }
-        if (n == 0) return ERR_SIGN_NO_RESPONSE;  // a controller that hung up answers nothing
-        if (errno == EAGAIN || errno == EWOULDBLOCK) return ERR_SIGN_NO_RESPONSE;
-        if (errno != EINTR) return ERR_NETWORK_NO_READ;
-        // A signal cut the wait short: wait out only what is left of it.
-        const int64_t left = deadline - KorNetNowMs();
-        if (left <= 0) return ERR_SIGN_NO_RESPONSE;
-        const timeval rest{static_cast<time_t>(left / 1000), static_cast<suseconds_t>((left % 1000) * 1000)};
-        (void)::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &rest, sizeof rest);
-        m_timeOutsChanged = true;  // the full time-out again for the next byte
-    }
+    return ERR_NETWORK_NO_READ;
 }
 
 // Drops what the receive buffer holds and one helping of what the system
 // holds; anything still arriving is left to the start-byte hunt.
 void CKorNetIpPort::FlushInput()
 {
-    m_begin = m_end = 0;
+    m_reader.Discard();
     if (m_fd < 0) return;
     uint8_t junk[255];
     (void)::recv(m_fd, junk, sizeof junk, MSG_DONTWAIT);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "CFdReader.h"
 #include "CKorNetAbstractPort.h"
 
 class CKorNetIpPort : public CKorNetAbstractPort {
@@ -23,26 +24,25 @@ public:
     int16_t Open() override;
     int16_t Close() override;
     int16_t Write(const uint8_t* bytes, int16_t length) override;
-    int16_t ReadByte(uint8_t& byte) override;
     void FlushInput() override;
 
     // How long Open waits for the connection with a given per-byte time-out.
     static int32_t ConnectWaitMs(int32_t timeOut);
 
+protected:
+    int16_t ReadByteWithin(uint8_t& byte, int32_t waitMs) override;
+
 private:
-    // Puts the port's time-out on the socket's blocking waits when it changed.
+    // Puts the port's time-out on the socket's blocking sends when it changed.
     void ApplyTimeOuts();
 
     uint8_t m_address[4] = {};
     bool m_hasAddress = false;
     uint16_t m_tcpPort;
     int m_fd = -1;
-    // Replies are read a byte at a time, each byte within the time-out. The
-    // buffer takes whatever has arrived in one receive, so a reply costs one
-    // system call rather than one per byte; FlushInput empties it.
-    uint8_t m_buffer[512];
-    size_t m_begin = 0;
-    size_t m_end = 0;
+    // Replies are read a byte at a time; the reader takes whatever has
+    // arrived in one receive. FlushInput empties it.
+    CFdReader m_reader;
 };
 
 // "Remote a,b,c,d;port.txt", the diagnostics log name of a TCP/IP link.

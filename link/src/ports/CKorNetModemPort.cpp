@@ -358,7 +358,7 @@ int16_t CKorNetModemPort::ReadData(uint8_t& byte, int32_t timeOutMs)
     return ERR_NETWORK_NO_READ;
 }
 
-int16_t CKorNetModemPort::ReadByte(uint8_t& byte) { return ReadData(byte, m_timeOut); }
+int16_t CKorNetModemPort::ReadByteWithin(uint8_t& byte, int32_t waitMs) { return ReadData(byte, waitMs); }
 
 int16_t CKorNetModemPort::Write(const uint8_t* bytes, int16_t length)
 {
@@ -380,13 +380,15 @@ int16_t CKorNetModemPort::SendPacket(const CKorNetPacket& packet)
 }
 
 // The start-byte hunt and the header byte by byte; then the data bytes and
-// their checksum must all arrive within one time-out.
+// their checksum must all arrive within one time-out. The whole reply has
+// the limit of every port, and Abort ends the wait.
 int16_t CKorNetModemPort::ReceivePacket(CKorNetPacket& packet)
 {
     packet.Clear();
     uint8_t* bytes = packet.Bytes();
+    const int64_t replyDeadline = KorNetNowMs() + ReplyLimitMs();
     for (;;) {
-        const int16_t status = ReadData(bytes[0], m_timeOut);
+        const int16_t status = ReadReplyByte(bytes[0], replyDeadline);
         if (status != KORNET_OK) return status;
         if (bytes[0] == kStart1) break;
         WatchLine(std::string(1, static_cast<char>(bytes[0])));
@@ -394,15 +396,14 @@ int16_t CKorNetModemPort::ReceivePacket(CKorNetPacket& packet)
     }
     m_between.clear();
     for (size_t i = 1; i < kFrameHeader; ++i) {
-        const int16_t status = ReadData(bytes[i], m_timeOut);
+        const int16_t status = ReadReplyByte(bytes[i], replyDeadline);
         if (status != KORNET_OK) return status;
     }
     const size_t n = bytes[3];
     if (n == 0) return KORNET_OK;
-    const int64_t deadline = KorNetNowMs() + (m_timeOut > 0 ? m_timeOut : 0);
+    const int64_t dataDeadline = std::min(KorNetNowMs() + (m_timeOut > 0 ? m_timeOut : 0), replyDeadline);
     for (size_t i = kFrameHeader; i <= kFrameHeader + n; ++i) {
-        const int64_t left = deadline - KorNetNowMs();
-        const int16_t status = ReadData(bytes[i], static_cast<int32_t>(left > 0 ? left : 0));
+        const int16_t status = ReadByteBefore(bytes[i], dataDeadline);
         if (status != KORNET_OK) return status;
     }
     return KORNET_OK;

@@ -32,7 +32,6 @@ public:
     int16_t SendPacket(const CKorNetPacket& packet) override;
     int16_t ReceivePacket(CKorNetPacket& packet) override;
     int16_t Write(const uint8_t* bytes, int16_t length) override;
-    int16_t ReadByte(uint8_t& byte) override;
     void FlushInput() override;
 
     // The modems that can place data calls, or null when there are none to
@@ -51,6 +50,9 @@ public:
     // Characters a dial string may hold: digits, * # + A-D, the pause and
     // wait marks , W @ !, tone and pulse T P, and the spacing people type.
     static bool IsDialable(const std::string& number);
+
+protected:
+    int16_t ReadByteWithin(uint8_t& byte, int32_t waitMs) override;
 
 private:
     enum class Call { None, Dialling, Connected, Ended };

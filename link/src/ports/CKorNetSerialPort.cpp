@@ -1,6 +1,8 @@
 #include "CKorNetSerialPort.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -10,6 +12,7 @@
 #include <unistd.h>
 
 #include "CComPortMap.h"
+#include "../CKorNetPacket.h"
 #include "KorNet.h"
 
 namespace {
@@ -118,9 +121,17 @@ int16_t CKorNetSerialPort::Write(const uint8_t* bytes, int16_t length)
     return KORNET_OK;
 }
 
-int16_t CKorNetSerialPort::ReadByte(uint8_t& byte)
+int32_t CKorNetSerialPort::ReplyLimitMs() const
 {
-    switch (m_reader.ReadByte(byte, m_timeOut)) {
+    const int64_t baud = m_baudRate > 0 ? m_baudRate : 1;
+    const int64_t frameMs = (static_cast<int64_t>(kornet::kFrameMax) * 10 * 1000 + baud - 1) / baud;
+    const int64_t limit = (m_timeOut > 0 ? m_timeOut : 0) + 2 * frameMs + 250;
+    return static_cast<int32_t>(std::min<int64_t>(limit, INT32_MAX));
+}
+
+int16_t CKorNetSerialPort::ReadByteWithin(uint8_t& byte, int32_t waitMs)
+{
+    switch (m_reader.ReadByte(byte, waitMs)) {
     case CFdReader::Result::Byte: return KORNET_OK;
     case CFdReader::Result::TimedOut: return ERR_SIGN_NO_RESPONSE;
     case CFdReader::Result::Closed:

@@ -14,12 +14,17 @@ public:
     int16_t Open() override;
     int16_t Close() override;
     int16_t Write(const uint8_t* bytes, int16_t length) override;
-    int16_t ReadByte(uint8_t& byte) override;
     void FlushInput() override;
+    // The time-out, then the longest frame at the line's speed twice over
+    // (10 bits a byte) and a quarter second for the system's scheduling.
+    int32_t ReplyLimitMs() const override;
 
     int16_t ComPort() const { return m_comPort; }
     int32_t BaudRate() const { return m_baudRate; }
     bool Flag() const { return m_flag; }
+
+protected:
+    int16_t ReadByteWithin(uint8_t& byte, int32_t waitMs) override;
 
 private:
     int m_fd = -1;
