@@ -298,11 +298,17 @@ struct counter_info_s {
     uint8_t bytes[35];
 };
 
+// A program that already declares the bitmap types below (with the same
+// layout) defines KORNET_NO_BITMAP_TYPES before including this header, and
+// its own declarations are used instead.
+#ifndef KORNET_NO_BITMAP_TYPES
 // A device-independent bitmap header as it follows the 14-byte file header
 // of a .bmp file: the 40-byte header, then the colour table (at biSize bytes
 // from the start). Little-endian, packed, so the bytes of a file can be
-// handed over where they lie.
-struct BITMAPINFOHEADER {
+// handed over where they lie. Declared under the tag names that other
+// declarations of these types use, so that a program with its own (see
+// KORNET_NO_BITMAP_TYPES) links against the same functions.
+typedef struct tagBITMAPINFOHEADER {
     uint32_t biSize;          // 40 (larger for the newer header forms)
     int32_t biWidth;
     int32_t biHeight;         // positive: rows bottom-up
@@ -314,23 +320,26 @@ struct BITMAPINFOHEADER {
     int32_t biYPelsPerMeter;
     uint32_t biClrUsed;       // colour table entries; 0: 2^biBitCount for 1, 4 and 8 bits
     uint32_t biClrImportant;
-};
-struct RGBQUAD {
+} BITMAPINFOHEADER;
+typedef struct tagRGBQUAD {
     uint8_t rgbBlue;
     uint8_t rgbGreen;
     uint8_t rgbRed;
     uint8_t rgbReserved;
-};
-struct BITMAPINFO {
+} RGBQUAD;
+typedef struct tagBITMAPINFO {
     BITMAPINFOHEADER bmiHeader;
     RGBQUAD bmiColors[1];  // the colour table; longer in the caller's memory
-};
+} BITMAPINFO;
+#endif
 #pragma pack(pop)
 
+#ifndef KORNET_NO_BITMAP_TYPES
 inline constexpr uint32_t BI_RGB = 0;
 inline constexpr uint32_t BI_RLE8 = 1;
 inline constexpr uint32_t BI_RLE4 = 2;
 inline constexpr uint32_t BI_BITFIELDS = 3;
+#endif
 
 static_assert(sizeof(resp_s) == 8);
 static_assert(sizeof(resp_send_message_s) == 8 && sizeof(resp_run_message_s) == 8 &&

@@ -32,6 +32,40 @@ bool SizesHoldTogether(uint32_t blocks, uint32_t blockSize, uint32_t length)
     return static_cast<uint64_t>(blocks) == (static_cast<uint64_t>(length) + blockSize - 1) / blockSize;
 }
 
+int16_t RequestRetrieval(CKorNetLink& link, uint8_t address, const CRetrieveForm& form, void* response,
+                         CRetrieval& announced)
+{
+    announced = CRetrieval{};
+    int16_t status = link.Synchronise(address);
+    if (status != KORNET_OK) return status;
+    status = link.Exchange(address, kTypeCommand, form.request, form.length);
+    if (status != KORNET_OK) return status;
+    // The received frame buffer always spans 255 data bytes, cleared before
+    // the receive: what a short reply lacks reads as zero.
+    const uint8_t* reply = link.received.Data();
+    announced.replied = true;
+    announced.blocks = KorNetGet16(reply + form.blocksOffset);
+    announced.blockSize = KorNetGet16(reply + form.blockSizeOffset);
+    announced.length =
+        form.lengthBytes == 2 ? KorNetGet16(reply + form.lengthOffset) : KorNetGet32(reply + form.lengthOffset);
+    return link.CheckReply(address, status, response, form.responseSize, form.errorByte);
+}
+
+const uint8_t* RetrieveAnnounced(CKorNetLink& link, uint8_t address, const CBlockRequestForm& form,
+                                 const CRetrieval& announced, int16_t& status)
+{
+    if (!SizesHoldTogether(announced.blocks, announced.blockSize, announced.length)) {
+        status = ERR_SIGN_INVALID_RESPONSE;
+        return nullptr;
+    }
+    link.FreeRetrieved();
+    status = KORNET_OK;
+    if (announced.length == 0) return nullptr;  // empty: nothing to hand over, and no failure
+    uint8_t* buffer = link.NewRetrieved(announced.length);
+    status = ReceiveBlocks(link, address, form, announced.blocks, announced.blockSize, announced.length, buffer);
+    return status == KORNET_OK ? buffer : nullptr;
+}
+
 int16_t ReceiveBlocks(CKorNetLink& link, uint8_t address, const CBlockRequestForm& form, uint32_t blocks,
                       uint32_t blockSize, uint32_t length, uint8_t* buffer)
 {

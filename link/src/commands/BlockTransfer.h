@@ -54,6 +54,42 @@ struct CBlockRequestForm {
 int16_t ReceiveBlocks(CKorNetLink& link, uint8_t address, const CBlockRequestForm& form, uint32_t blocks,
                       uint32_t blockSize, uint32_t length, uint8_t* buffer);
 
+// What a retrieval header's reply announces.
+struct CRetrieval {
+    uint32_t blocks = 0;
+    uint32_t blockSize = 0;
+    uint32_t length = 0;   // the count at lengthOffset (bytes, or a family's entries)
+    bool replied = false;  // a valid reply came, and went to the caller's response
+};
+
+// How a family asks for a retrieval: the header request, and where its reply
+// announces the block count and block size (16 bits each) and the length
+// (`lengthBytes`, 2 or 4); the caller's response gets `responseSize` bytes
+// and the error byte sits at `errorByte`.
+struct CRetrieveForm {
+    const uint8_t* request;
+    size_t length;
+    size_t blocksOffset;
+    size_t blockSizeOffset;
+    size_t lengthOffset;
+    size_t lengthBytes;
+    size_t responseSize;
+    size_t errorByte;
+};
+
+// Synchronises, sends the retrieval header and reads what its reply
+// announces; the reply goes to `response` and its error byte is checked. The
+// guard is held by the caller and the address is an individual one. The
+// reply stays in link.received for a family's own fields.
+int16_t RequestRetrieval(CKorNetLink& link, uint8_t address, const CRetrieveForm& form, void* response,
+                         CRetrieval& announced);
+
+// After RequestRetrieval: checks that the announced sizes hold together and
+// fetches the blocks into the link's retrieved-data buffer. Null with
+// `status` set on a failure, and null with KORNET_OK for empty data.
+const uint8_t* RetrieveAnnounced(CKorNetLink& link, uint8_t address, const CBlockRequestForm& form,
+                                 const CRetrieval& announced, int16_t& status);
+
 // How a family sends block n: a full 255-byte frame that starts with
 // `prefix`, has the block number (16 bits) at `numberOffset` and the block's
 // data from `headerLength` on (`blockSize` bytes, the last block zero-filled);

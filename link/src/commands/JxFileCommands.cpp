@@ -89,42 +89,19 @@ int16_t SendFileFrames(CKorNetLink& link, uint8_t address, uint8_t subCommand, c
     return SendBlocks(link, address, form, data, length, progress);
 }
 
-struct CGetHeader {
-    uint16_t blocks = 0;
-    uint16_t blockSize = 0;
-    uint32_t length = 0;       // bytes the blocks carry
-    uint32_t plainLength = 0;  // compressed gets: the file's own length
-    bool responseFilled = false;
-};
+const uint8_t kBlockRequest[kBlockRequestLength] = {kExtendedPrefix, kSubBlockRequest, 0};
+const CBlockRequestForm kBlockForm{kBlockRequest, sizeof kBlockRequest, 3, kJxErrorByte};
 
-// Sends a get header and reads the controller's answer. The guard is held by
-// the caller and the address is an individual one.
+// Sends a get header (plain or compressed) and reads what the controller
+// announces; a compressed get's reply also holds the file's own length at 125.
 int16_t RequestFile(CKorNetLink& link, uint8_t address, uint8_t subCommand, const char* name, uint8_t option,
-                    jx_resp_retrieve_file_s* response, CGetHeader& header)
+                    jx_resp_retrieve_file_s* response, CRetrieval& announced)
 {
     uint8_t request[kGetHeaderLength] = {};
     PutCommon(request, subCommand, option, name);
-    int16_t status = link.Synchronise(address);
-    if (status != KORNET_OK) return status;
-    status = link.Exchange(address, kTypeCommand, request, sizeof request);
-    if (status != KORNET_OK) return status;
-    // The received frame buffer always spans 255 data bytes, cleared before
-    // the receive: what a short reply lacks reads as zero.
-    const uint8_t* reply = link.received.Data();
-    header.blocks = KorNetGet16(reply + 116);
-    header.blockSize = KorNetGet16(reply + 118);
-    header.length = KorNetGet32(reply + 120);
-    header.plainLength = KorNetGet32(reply + 125);
-    header.responseFilled = response != nullptr;
-    return link.CheckReply(address, status, response, sizeof(jx_resp_retrieve_file_s), kRetrieveErrorByte);
-}
-
-// Requests blocks 1..blocks of a get and stores their data in `buffer`.
-int16_t ReceiveBlocks(CKorNetLink& link, uint8_t address, const CGetHeader& header, uint8_t* buffer)
-{
-    static const uint8_t kRequest[kBlockRequestLength] = {kExtendedPrefix, kSubBlockRequest, 0};
-    const CBlockRequestForm form{kRequest, sizeof kRequest, 3, kJxErrorByte};
-    return kornet::ReceiveBlocks(link, address, form, header.blocks, header.blockSize, header.length, buffer);
+    const CRetrieveForm form{request, sizeof request, 116, 118, 120, 4, sizeof(jx_resp_retrieve_file_s),
+                             kRetrieveErrorByte};
+    return RequestRetrieval(link, address, form, response, announced);
 }
 
 // Whether `packed` is one intact zlib stream that inflates to exactly
@@ -149,23 +126,16 @@ bool InflatesToExactly(const uint8_t* packed, size_t packedLength, uint64_t expe
     return rc == Z_STREAM_END && produced == expected;
 }
 
-// The plain get, with the guard held by the caller.
+// The plain get, with the guard held by the caller. `responseFilled`: the
+// controller's reply reached `response`.
 const uint8_t* GetPlain(CKorNetLink& link, uint8_t address, const char* name, int16_t& status,
                         jx_resp_retrieve_file_s* response, uint8_t option, bool& responseFilled)
 {
-    CGetHeader header;
-    status = RequestFile(link, address, kSubGetHeader, name, option, response, header);
-    responseFilled = header.responseFilled;
+    CRetrieval announced;
+    status = RequestFile(link, address, kSubGetHeader, name, option, response, announced);
+    responseFilled = response != nullptr && announced.replied;
     if (status != KORNET_OK) return nullptr;
-    if (!SizesHoldTogether(header.blocks, header.blockSize, header.length)) {
-        status = ERR_SIGN_INVALID_RESPONSE;
-        return nullptr;
-    }
-    link.FreeRetrieved();
-    if (header.length == 0) return nullptr;  // an empty file: nothing to hand over, and no failure
-    uint8_t* buffer = link.NewRetrieved(header.length);
-    status = ReceiveBlocks(link, address, header, buffer);
-    return status == KORNET_OK ? buffer : nullptr;
+    return RetrieveAnnounced(link, address, kBlockForm, announced, status);
 }
 }  // namespace
 
@@ -235,8 +205,9 @@ const uint8_t* CKorNetwork::JxGetFileCompressed(uint8_t address, const char* fil
     status = guard.Status();
     if (!guard.Ok()) return nullptr;
 
-    CGetHeader header;
+    CRetrieval header;
     status = RequestFile(link, address, kSubGetCompressedHeader, fileName, option, response, header);
+    const uint32_t plainLength = KorNetGet32(link.received.Data() + 125);
     if (status == ERR_SIGN_UNSUPPORTED_COMMAND) {
         // An older controller: fetch the file plain. The caller reads the
         // file's length at offset 125 either way.
@@ -248,7 +219,7 @@ const uint8_t* CKorNetwork::JxGetFileCompressed(uint8_t address, const char* fil
     if (status != KORNET_OK) return nullptr;
 
     if (!SizesHoldTogether(header.blocks, header.blockSize, header.length) ||
-        (header.length == 0 && header.plainLength != 0)) {
+        (header.length == 0 && plainLength != 0)) {
         status = ERR_SIGN_INVALID_RESPONSE;
         return nullptr;
     }
@@ -256,19 +227,19 @@ const uint8_t* CKorNetwork::JxGetFileCompressed(uint8_t address, const char* fil
     if (header.length == 0) return nullptr;  // an empty file
 
     std::vector<uint8_t> packed(header.length);
-    status = ReceiveBlocks(link, address, header, packed.data());
+    status = ReceiveBlocks(link, address, kBlockForm, header.blocks, header.blockSize, header.length, packed.data());
     if (status != KORNET_OK) return nullptr;
 
     // A damaged or mislabelled file is never handed over as a success.
-    if (!InflatesToExactly(packed.data(), packed.size(), header.plainLength)) {
+    if (!InflatesToExactly(packed.data(), packed.size(), plainLength)) {
         status = ERR_SIGN_INVALID_RESPONSE;
         return nullptr;
     }
-    if (header.plainLength == 0) return nullptr;  // an empty file
-    uint8_t* plain = link.NewRetrieved(header.plainLength);
-    uLongf plainLength = static_cast<uLongf>(header.plainLength);
-    if (uncompress(plain, &plainLength, packed.data(), static_cast<uLong>(packed.size())) != Z_OK ||
-        plainLength != header.plainLength) {
+    if (plainLength == 0) return nullptr;  // an empty file
+    uint8_t* plain = link.NewRetrieved(plainLength);
+    uLongf inflated = static_cast<uLongf>(plainLength);
+    if (uncompress(plain, &inflated, packed.data(), static_cast<uLong>(packed.size())) != Z_OK ||
+        inflated != plainLength) {
         link.FreeRetrieved();
         status = ERR_SIGN_INVALID_RESPONSE;
         return nullptr;

@@ -84,59 +84,29 @@ const uint8_t* Retrieve(CKorNetLink& link, uint8_t address, uint8_t code, const 
     length = 0;
     uint8_t request[kRetrieveHeaderLength] = {};
     PutHead(request, code, option, name);
-    status = link.Synchronise(address);
+    const CRetrieveForm form{request, sizeof request, 24, 26, 28, 4, kRetrieveReplySize, kRetrieveErrorByte};
+    CRetrieval announced;
+    status = RequestRetrieval(link, address, form, response, announced);
     if (status != KORNET_OK) return nullptr;
-    status = link.Exchange(address, kTypeCommand, request, sizeof request);
-    if (status != KORNET_OK) return nullptr;
-    // The received frame buffer spans 255 data bytes cleared before the
-    // receive: what a short reply lacks reads as zero.
-    const uint8_t* reply = link.received.Data();
-    const uint32_t blocks = KorNetGet16(reply + 24);
-    const uint32_t blockSize = KorNetGet16(reply + 26);
-    const uint32_t announced = KorNetGet32(reply + 28);
-    status = link.CheckReply(address, status, response, kRetrieveReplySize, kRetrieveErrorByte);
-    if (status != KORNET_OK) return nullptr;
-    if (!SizesHoldTogether(blocks, blockSize, announced)) {
-        status = ERR_SIGN_INVALID_RESPONSE;
-        return nullptr;
-    }
-    link.FreeRetrieved();
-    if (announced == 0) return nullptr;  // empty: nothing to hand over, and no failure
-    uint8_t* buffer = link.NewRetrieved(announced);
-    status = ReceiveBlocks(link, address, kBlockForm, blocks, blockSize, announced, buffer);
-    if (status != KORNET_OK) return nullptr;
-    length = announced;
-    return buffer;
+    const uint8_t* data = RetrieveAnnounced(link, address, kBlockForm, announced, status);
+    if (data != nullptr) length = announced.length;
+    return data;
 }
 
 const uint8_t* RetrieveList(CKorNetLink& link, uint8_t address, uint8_t code, int16_t& status, void* response,
                             uint8_t option)
 {
     uint8_t request[kListHeaderLength] = {code, option};
-    status = link.Synchronise(address);
-    if (status != KORNET_OK) return nullptr;
-    status = link.Exchange(address, kTypeCommand, request, sizeof request);
-    if (status != KORNET_OK) return nullptr;
-    const uint8_t* reply = link.received.Data();
-    const uint32_t entries = KorNetGet16(reply + 1);
-    const uint32_t blocks = KorNetGet16(reply + 3);
-    const uint32_t blockSize = KorNetGet16(reply + 5);
-    status = link.CheckReply(address, status, response, kListReplySize, kListErrorByte);
+    const CRetrieveForm form{request, sizeof request, 3, 5, 1, 2, kListReplySize, kListErrorByte};
+    CRetrieval announced;
+    status = RequestRetrieval(link, address, form, response, announced);
     // Without the response the caller could not tell how many entries came.
     if (status != KORNET_OK || response == nullptr) return nullptr;
-
-    // A block carries whole entries only.
-    const uint32_t entryBytes = blockSize / kListEntrySize * kListEntrySize;
-    const uint32_t total = entries * kListEntrySize;
-    if (!SizesHoldTogether(blocks, entryBytes, total)) {
-        status = ERR_SIGN_INVALID_RESPONSE;
-        return nullptr;
-    }
-    link.FreeRetrieved();
-    if (entries == 0) return nullptr;
-    uint8_t* buffer = link.NewRetrieved(total);
-    status = ReceiveBlocks(link, address, kBlockForm, blocks, entryBytes, total, buffer);
-    return status == KORNET_OK ? buffer : nullptr;
+    // The length counts entries, and a block carries whole entries only.
+    CRetrieval entries = announced;
+    entries.blockSize = announced.blockSize / kListEntrySize * kListEntrySize;
+    entries.length = announced.length * kListEntrySize;
+    return RetrieveAnnounced(link, address, kBlockForm, entries, status);
 }
 
 }  // namespace kornet::legacy
