@@ -6,6 +6,9 @@
 #include "MessageRecorder.h"
 #include "PtyPeer.h"
 #include "connection/CLinkOperation.h"
+#include "connection/CProgressState.h"
+
+#include <thread>
 
 namespace {
 class CRecordingView : public IProgressView {
@@ -92,3 +95,30 @@ TEST_F(LinkOwner, DisconnectWithoutPortReportsIt)
     EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Unable to disconnect from display: Not Configured"});
 }
 }  // namespace
+
+// The progress window's values as plain state: what a worker writes through
+// the owner is what the window (here, the test) reads, with no display.
+TEST(ProgressState, WhatTheWorkerWritesIsWhatTheWindowReads)
+{
+    CLinkOwner owner;
+    CProgressState state;
+    int changes = 0;
+    state.OnChange([&] { ++changes; });
+    owner.SetProgressView(&state);
+    std::thread worker([&] {
+        owner.SetOperationStatus("Getting CONFIG.XML from display...");
+        owner.Events().OnProgress(3, 10, 0);  // as the library calls it
+        owner.DisableAbort();
+    });
+    worker.join();
+    EXPECT_EQ(state.Snapshot(), (CProgressSnapshot{"Getting CONFIG.XML from display...", 3, 10, false, false}));
+
+    owner.EnableAbort();
+    owner.OnAbortRequest();  // the Abort button
+    owner.SetOperationStatus("Sending CONFIG.XML to display...");
+    state.StepProgress();
+    state.RequestClose();
+    EXPECT_EQ(state.Snapshot(), (CProgressSnapshot{"Cancelling communications...", 4, 10, true, true}));
+    EXPECT_EQ(changes, 8);
+    owner.SetProgressView(nullptr);
+}

@@ -29,6 +29,7 @@ CCommProgressDialog::CCommProgressDialog(QWidget* parent, CLinkOwner* owner) : Q
     m_abort->setObjectName("abortButton");
     m_abort->setAutoDefault(false);
     connect(m_abort, &QPushButton::clicked, this, &CCommProgressDialog::OnAbortClicked);
+    m_state.OnChange([this] { Refresh(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_status);
@@ -43,102 +44,6 @@ CCommProgressDialog::CCommProgressDialog(QWidget* parent, CLinkOwner* owner) : Q
 
 CCommProgressDialog::~CCommProgressDialog() = default;
 
-void CCommProgressDialog::SetStatusText(const std::string& text)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_text = text;
-    }
-    Refresh();
-}
-
-void CCommProgressDialog::SetProgress(int position, int range)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_position = position;
-        m_range = range;
-    }
-    Refresh();
-}
-
-void CCommProgressDialog::SetRange(int range)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_range = range;
-    }
-    Refresh();
-}
-
-void CCommProgressDialog::StepProgress()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        ++m_position;
-    }
-    Refresh();
-}
-
-void CCommProgressDialog::DisableAbort()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_abortAllowed = false;
-        // Before the window is up, remember the latest request for then.
-        if (!m_shown) {
-            m_pendingDisable = true;
-            m_pendingEnable = false;
-        }
-    }
-    Refresh();
-}
-
-void CCommProgressDialog::EnableAbort()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_abortAllowed = true;
-        if (!m_shown) {
-            m_pendingEnable = true;
-            m_pendingDisable = false;
-        }
-    }
-    Refresh();
-}
-
-void CCommProgressDialog::RequestClose()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_closeRequested = true;
-    }
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (isVisible()) done(QDialog::Accepted);
-        },
-        Qt::QueuedConnection);
-}
-
-bool CCommProgressDialog::CloseRequested() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_closeRequested;
-}
-
-std::string CCommProgressDialog::StatusText() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_text;
-}
-
-bool CCommProgressDialog::AbortAllowed() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_abortAllowed;
-}
-
 void CCommProgressDialog::Refresh()
 {
     if (QThread::currentThread() == thread()) {
@@ -151,25 +56,18 @@ void CCommProgressDialog::Refresh()
 
 void CCommProgressDialog::Redraw()
 {
-    std::string text;
-    int position = 0, range = 1;
-    bool allowed = true, shown = false;
-    {
-        std::lock_guard lock(m_mutex);
-        text = m_text;
-        position = m_position;
-        range = m_range;
-        allowed = m_abortAllowed;
-        shown = m_shown;
-    }
-    if (!shown) return;
+    const CProgressSnapshot s = m_state.Snapshot();
     // The library counts in 16 bits; a bar needs a range of at least one.
-    if (range < 1) range = 1;
-    position = std::clamp(position, 0, range);
-    m_status->setText(QString::fromLatin1(text.c_str()));
+    const int range = s.range < 1 ? 1 : s.range;
+    m_status->setText(QString::fromLatin1(s.text.c_str()));
     if (m_bar->maximum() != range) m_bar->setRange(0, range);
-    m_bar->setValue(position);
-    m_abort->setEnabled(allowed);
+    m_bar->setValue(std::clamp(s.position, 0, range));
+    m_abort->setEnabled(s.abortAllowed);
+    // A close request before the window was up ends it once it shows.
+    if (s.closeRequested && isVisible()) {
+        QMetaObject::invokeMethod(this, [this] { if (isVisible()) done(QDialog::Accepted); }, Qt::QueuedConnection);
+        return;
+    }
     // A modeless exchange keeps the window thread busy: paint now.
     if (m_modeless) repaint();
 }
@@ -177,21 +75,6 @@ void CCommProgressDialog::Redraw()
 void CCommProgressDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    bool enable = false, disable = false;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_shown) return;
-        m_shown = true;
-        m_abortAllowed = true;
-        enable = m_pendingEnable;
-        disable = m_pendingDisable;
-        m_pendingEnable = m_pendingDisable = false;
-        if (enable) m_abortAllowed = true;
-        if (disable) m_abortAllowed = false;
-        // A close request that came before the window was up ends it now.
-        if (m_closeRequested)
-            QMetaObject::invokeMethod(this, [this] { done(QDialog::Accepted); }, Qt::QueuedConnection);
-    }
     Redraw();
 }
 

@@ -1,15 +1,14 @@
 // The "Communication Progress" window: a two-line status text, a bar and an
-// "Abort" button. A link operation's worker drives it through IProgressView
-// from its own thread: every call stores the value under a lock and asks the
-// window thread to redraw, so the widgets are only ever touched there and
-// the latest value always wins.
+// "Abort" button. A link operation's worker drives its CProgressState from
+// its own thread; every change asks the window thread to redraw from a
+// snapshot, so the widgets are only ever touched there and the latest value
+// always wins.
 #pragma once
 
 #include <QDialog>
-#include <mutex>
 #include <string>
 
-#include "connection/CLinkOperation.h"
+#include "connection/CProgressState.h"
 
 class QLabel;
 class QProgressBar;
@@ -22,16 +21,19 @@ public:
     CCommProgressDialog(QWidget* parent, CLinkOwner* owner);
     ~CCommProgressDialog() override;
 
-    void SetStatusText(const std::string& text) override;
-    void SetProgress(int position, int range) override;
-    void SetRange(int range) override;
-    void StepProgress() override;
-    void DisableAbort() override;
-    void EnableAbort() override;
+    CProgressState& State() { return m_state; }
+
+    // IProgressView, passed on to the state.
+    void SetStatusText(const std::string& text) override { m_state.SetStatusText(text); }
+    void SetProgress(int position, int range) override { m_state.SetProgress(position, range); }
+    void SetRange(int range) override { m_state.SetRange(range); }
+    void StepProgress() override { m_state.StepProgress(); }
+    void DisableAbort() override { m_state.DisableAbort(); }
+    void EnableAbort() override { m_state.EnableAbort(); }
 
     // From any thread: ends the window if it is still up.
-    void RequestClose();
-    bool CloseRequested() const;
+    void RequestClose() { m_state.RequestClose(); }
+    bool CloseRequested() const { return m_state.Snapshot().closeRequested; }
 
     // Shows the window without a modal loop for short exchanges that the
     // window thread makes itself; the parent takes no input meanwhile.
@@ -39,8 +41,8 @@ public:
     void CloseModeless();
 
     // The fields as they stand (for the window thread and tests).
-    std::string StatusText() const;
-    bool AbortAllowed() const;
+    std::string StatusText() const { return m_state.Snapshot().text; }
+    bool AbortAllowed() const { return m_state.Snapshot().abortAllowed; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -53,18 +55,9 @@ private:
     void Redraw();
 
     CLinkOwner* m_owner;
+    CProgressState m_state;
     QLabel* m_status;
     QProgressBar* m_bar;
     QPushButton* m_abort;
-
-    mutable std::mutex m_mutex;
-    std::string m_text;
-    int m_position = 0;
-    int m_range = 1;
-    bool m_abortAllowed = true;
-    bool m_shown = false;
-    bool m_pendingEnable = false;
-    bool m_pendingDisable = false;
-    bool m_closeRequested = false;
-    bool m_modeless = false;
+    bool m_modeless = false;  // window thread only
 };

@@ -16,7 +16,7 @@ bool RunLinkOperation(QWidget* parent, CLinkOwner& owner, const std::function<bo
 {
     std::atomic<bool> result{false};
     CCommProgressDialog dialog(parent, &owner);
-    owner.SetProgressView(&dialog);
+    owner.SetProgressView(&dialog.State());
     if (g_observer) g_observer(dialog);
 
     std::thread worker([&] {
@@ -28,7 +28,7 @@ bool RunLinkOperation(QWidget* parent, CLinkOwner& owner, const std::function<bo
             ok = false;
         }
         result.store(ok);
-        dialog.RequestClose();
+        dialog.State().RequestClose();
         owner.ClearCancel();
     });
     // The close request is handled by the window's own loop; if it came
