@@ -38,7 +38,8 @@ public:
     virtual int16_t ReadByte(uint8_t& byte) = 0;
     virtual void FlushInput() = 0;
 
-    // Last telephony error (dial-up ports only; empty for the others).
+    // Last telephony error of a dial-up port; why a serial port's last Open
+    // failed (empty after a good one); empty for TCP/IP.
     const std::string& LastErrorText() const { return m_lastErrorText; }
     int32_t LastErrorCode() const { return m_lastErrorCode; }
 
