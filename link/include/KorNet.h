@@ -14,6 +14,14 @@
 
 #define KORNET_API __attribute__((visibility("default")))
 
+// The library's version, the same as its package's (libkornet.so.1 is major
+// version 1). The build refuses to configure when these and the CMake
+// project version disagree.
+#define KORNET_VERSION_MAJOR 1
+#define KORNET_VERSION_MINOR 0
+#define KORNET_VERSION_PATCH 0
+#define KORNET_VERSION_STRING "1.0.0.0"
+
 // ---------------------------------------------------------------------------
 // Status codes
 // ---------------------------------------------------------------------------
@@ -407,6 +415,13 @@ public:
     void SetRelaxValidationMode();
     void RegisterEventHandler(CKorNetworkEvents* handler, int16_t userValue);
     int32_t GetLastTAPIerror(const char*& text);
+    // Why the last Connect of a direct link failed, in words an operator can
+    // act on: no permission (naming the group that owns the device), in use by
+    // another program, not present, not a serial device. Connect still returns
+    // ERR_NETWORK_CONNECT_FAILED. Empty after a good Connect and for the other
+    // transports (a dial-up call's reasons are GetLastTAPIerror's). Valid until
+    // the next call on this link.
+    const char* GetLastPortError() const;
 
     // Diagnostics log: every attempt of every frame exchange, one file per link.
     void EnableDiagnostics(bool errorsOnly, const char* logFolder);

@@ -86,6 +86,12 @@ int32_t CKorNetwork::GetLastTAPIerror(const char*& text)
     return m_link->port->LastErrorCode();
 }
 
+const char* CKorNetwork::GetLastPortError() const
+{
+    const auto* serial = dynamic_cast<const CKorNetSerialPort*>(m_link->port.get());
+    return serial != nullptr ? serial->LastErrorText().c_str() : "";
+}
+
 void CKorNetwork::EnableDiagnostics(bool errorsOnly, const char* logFolder)
 {
     m_link->diagnosticsEnabled = true;

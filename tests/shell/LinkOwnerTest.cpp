@@ -1,7 +1,10 @@
 // Connect and disconnect steps of a link operation, with their messages.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <mutex>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "MessageRecorder.h"
 #include "PtyPeer.h"
@@ -52,8 +55,22 @@ TEST_F(LinkOwner, FailuresAndTheirMessages)
 {
     EXPECT_FALSE(owner.ConnectToDisplay([](CKorNetwork&) { return false; }));
     EXPECT_FALSE(owner.ConnectToDisplay([](CKorNetwork& l) { return l.ConfigureDirect(42, 19200, false) == 0; }));
-    EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"The network setting you specified is invalid.",
-                                                             "Unable to connect to display: Network Connection Failed"}));
+    // another program holds COM6
+    const int holder = open(peer.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(owner.ConnectToDisplay([](CKorNetwork& l) { return l.ConfigureDirect(6, 19200, false) == 0; }));
+    // a setting refused before the link is reached carries no older port's reason
+    EXPECT_FALSE(owner.ConnectToDisplay([](CKorNetwork&) { return false; }));
+    close(holder);
+    EXPECT_EQ(messages.Messages(),
+              (std::vector<std::string>{
+                  "The network setting you specified is invalid.",
+                  "Unable to connect to display: Network Connection Failed\nCOM42 is not a known port: no serial "
+                  "device is numbered so. Name its device with a line COM42=/dev/ttyUSB0 in " + dir.File("ports") + ".",
+                  "Unable to connect to display: Network Connection Failed\n" + peer.SlavePath() +
+                      " (COM6) is in use by another program: close that program and try again.",
+                  "The network setting you specified is invalid."}));
+    EXPECT_TRUE(owner.ConnectToDisplay([](CKorNetwork& l) { return l.ConfigureDirect(6, 19200, false) == 0; }));
 }
 
 TEST_F(LinkOwner, AbortWhileConnectingUndoesTheConnection)

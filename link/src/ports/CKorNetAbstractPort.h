@@ -52,7 +52,8 @@ public:
     // How often a wait for a byte looks at the abort flag.
     static constexpr int32_t kAbortSliceMs = 50;
 
-    // Last telephony error (dial-up ports only; empty for the others).
+    // Last telephony error of a dial-up port; why a serial port's last Open
+    // failed (empty after a good one); empty for TCP/IP.
     const std::string& LastErrorText() const { return m_lastErrorText; }
     int32_t LastErrorCode() const { return m_lastErrorCode; }
 

@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -48,10 +52,48 @@ void TryRs485RtsOnSend(int fd)
     rs485.flags &= ~static_cast<uint32_t>(SER_RS485_RTS_AFTER_SEND);
     (void)ioctl(fd, TIOCSRS485, &rs485);
 }
+
+int OpenDevice(const char* path, int flags) { return ::open(path, flags); }
+
+std::string GroupName(gid_t gid)
+{
+    char buffer[4096];
+    group entry{};
+    group* found = nullptr;
+    if (getgrgid_r(gid, &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr) return found->gr_name;
+    return std::to_string(gid);
+}
+
+std::string UserName(uid_t uid)
+{
+    char buffer[4096];
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr) return found->pw_name;
+    return std::to_string(uid);
+}
+
+// Why the operator may not open `device`, and what fixes it. Serial devices
+// are normally given read and write to one group (dialout on Debian, uucp on
+// some others), so joining that group is the usual cure; a device only its
+// owner may use needs the administrator instead.
+std::string PermissionText(const std::string& device, const std::string& port)
+{
+    std::string text = "Permission denied: " + port + " cannot be opened by this user.";
+    struct stat st {};
+    if (::stat(device.c_str(), &st) != 0) return text;
+    if ((st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP)) {
+        const std::string group = GroupName(st.st_gid);
+        return text + " The device belongs to group '" + group + "': add your user to it (sudo usermod -aG " + group +
+               " $USER), then log out and back in.";
+    }
+    return text + " Only its owner '" + UserName(st.st_uid) +
+           "' may use the device: ask the administrator to give it to a group you are in (a udev rule).";
+}
 }  // namespace
 
 CKorNetSerialPort::CKorNetSerialPort(int16_t comPort, int32_t baudRate, bool flag)
-    : m_baudRate(baudRate), m_comPort(comPort), m_flag(flag)
+    : m_openDevice(OpenDevice), m_baudRate(baudRate), m_comPort(comPort), m_flag(flag)
 {
 }
 
@@ -65,26 +107,47 @@ CKorNetSerialPort::~CKorNetSerialPort()
 int16_t CKorNetSerialPort::Open()
 {
     m_timeOutsChanged = true;
+    m_lastErrorText.clear();
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
+        m_reader.Reset(-1);
     }
+    const std::string com = "COM" + std::to_string(m_comPort);
     const std::string device = KorNetResolveComPort(m_comPort);
-    if (device.empty()) return ERR_NETWORK_CONNECT_FAILED;
+    if (device.empty())
+        return Failed(com + " is not a known port: no serial device is numbered so. Name its device with a line " + com +
+                      "=/dev/ttyUSB0 in " + KorNetPortMapPath() + ".");
+    const std::string port = device + " (" + com + ")";
+    speed_t speed{};
+    if (!SpeedFor(m_baudRate, speed))
+        return Failed(std::to_string(m_baudRate) + " baud is not a speed a serial port can be set to.");
 
-    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return ERR_NETWORK_CONNECT_FAILED;
+    const int fd = m_openDevice(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == EACCES || error == EPERM) return Failed(PermissionText(device, port));
+        // EBUSY: another program has set the line for its exclusive use.
+        if (error == EBUSY) return Failed(port + " is in use by another program: close that program and try again.");
+        if (error == ENOENT || error == ENODEV || error == ENXIO)
+            return Failed(port + " is not present: is the adapter plugged in?");
+        return Failed("Cannot open " + port + ": " + std::strerror(error) + ".");
+    }
     // Exclusive use: another program holding the port makes the open fail.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(fd);
-        return ERR_NETWORK_CONNECT_FAILED;
+        if (error != EWOULDBLOCK) return Failed("Cannot lock " + port + ": " + std::strerror(error) + ".");
+        return Failed(port + " is in use by another program: close that program and try again.");
     }
-    m_fd = fd;
-    m_reader.Reset(fd);
 
     termios tio{};
-    speed_t speed{};
-    if (tcgetattr(fd, &tio) != 0 || !SpeedFor(m_baudRate, speed)) return ERR_NETWORK_CONNECT_FAILED;
+    if (tcgetattr(fd, &tio) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == ENOTTY) return Failed(port + " is not a serial device.");
+        return Failed("Cannot set up " + port + ": " + std::strerror(error) + ".");
+    }
     cfmakeraw(&tio);
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | ISTRIP | IGNBRK | BRKINT | PARMRK);
     tio.c_iflag |= IGNPAR;
@@ -94,9 +157,23 @@ int16_t CKorNetSerialPort::Open()
     tio.c_cc[VTIME] = 0;
     cfsetispeed(&tio, speed);
     cfsetospeed(&tio, speed);
-    if (tcsetattr(fd, TCSANOW, &tio) != 0) return ERR_NETWORK_CONNECT_FAILED;
+    if (tcsetattr(fd, TCSANOW, &tio) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return Failed("Cannot set " + port + " to " + std::to_string(m_baudRate) + " baud: " + std::strerror(error) + ".");
+    }
     TryRs485RtsOnSend(fd);
+    m_fd = fd;
+    m_reader.Reset(fd);
     return KORNET_OK;
+}
+
+// A failed open keeps nothing open and says why (LastErrorText); the status
+// stays the one callers test for.
+int16_t CKorNetSerialPort::Failed(const std::string& reason)
+{
+    m_lastErrorText = reason;
+    return ERR_NETWORK_CONNECT_FAILED;
 }
 
 int16_t CKorNetSerialPort::Close()
