@@ -51,6 +51,8 @@ TEST_F(LinkOwner, FailuresAndTheirMessages)
     EXPECT_FALSE(owner.ConnectToDisplay([](CKorNetwork& l) { return l.ConfigureDirect(42, 19200, false) == 0; }));
     EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"The network setting you specified is invalid.",
                                                              "Unable to connect to display: Network Connection Failed"}));
+    // The operator's setting is refused; the connect itself failed.
+    EXPECT_EQ(messages.Kinds(), (std::vector<JxMessageKind>{JxMessageKind::Warning, JxMessageKind::Critical}));
 }
 
 TEST_F(LinkOwner, AbortWhileConnectingUndoesTheConnection)
@@ -90,5 +92,6 @@ TEST_F(LinkOwner, DisconnectWithoutPortReportsIt)
 {
     EXPECT_FALSE(owner.DisconnectFromDisplay());
     EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Unable to disconnect from display: Not Configured"});
+    EXPECT_EQ(messages.Kinds(), std::vector<JxMessageKind>{JxMessageKind::Critical});
 }
 }  // namespace

@@ -1,7 +1,7 @@
 #include "CTcpIpConfigDlg.h"
 
 #include <QButtonGroup>
-#include <QGridLayout>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,6 +22,8 @@ CTcpIpConfigDlg::CTcpIpConfigDlg(QWidget* parent, CConfigDocument& document)
     m_dhcp->setObjectName("useDhcp");
     m_dhcpName = new QLineEdit(this);
     m_dhcpName->setObjectName("dhcpName");
+    // Room for a host name as a network names a display.
+    m_dhcpName->setMinimumWidth(JxTextFieldWidth(m_dhcpName, 24));
     dhcpRow->addWidget(m_dhcp);
     dhcpRow->addWidget(m_dhcpName, 1);
     layout->addLayout(dhcpRow);
@@ -32,7 +34,9 @@ CTcpIpConfigDlg::CTcpIpConfigDlg(QWidget* parent, CConfigDocument& document)
     m_static->setAccessibleName("Use the static configuration");
     staticRow->addWidget(m_static, 0, Qt::AlignTop);
     auto* fields = new QGroupBox(this);
-    auto* grid = new QGridLayout(fields);
+    auto* form = new QFormLayout(fields);
+    // Each address field is as wide as its four numbers.
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     const struct {
         const char* label;
         const char* name;
@@ -47,12 +51,13 @@ CTcpIpConfigDlg::CTcpIpConfigDlg(QWidget* parent, CConfigDocument& document)
         auto* edit = new CIpAddressEdit(fields);
         edit->setObjectName(rows[i].name);
         label->setBuddy(edit);
-        grid->addWidget(label, i, 0);
-        grid->addWidget(edit, i, 1);
+        form->addRow(label, edit);
         *rows[i].edit = edit;
     }
-    staticRow->addWidget(fields, 1);
+    staticRow->addWidget(fields);
+    staticRow->addStretch();
     layout->addLayout(staticRow);
+    layout->addStretch();
     auto* modes = new QButtonGroup(this);
     modes->addButton(m_dhcp);
     modes->addButton(m_static);
@@ -73,7 +78,9 @@ CTcpIpConfigDlg::CTcpIpConfigDlg(QWidget* parent, CConfigDocument& document)
         m_rules.SetDhcpMode(false);
         ShowMode();
     });
-    connect(m_mask, &CIpAddressEdit::focusEntered, this, [this] {
+    // Only a move into the field fills it: a check's message box that hands
+    // the focus back must leave the operator's mask for its own check.
+    connect(m_mask, &CIpAddressEdit::operatorEntered, this, [this] {
         Collect();
         if (m_rules.MaskFocused()) m_mask->SetValue(m_rules.mask);
     });
