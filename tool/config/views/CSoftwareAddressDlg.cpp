@@ -28,6 +28,9 @@ CSoftwareAddressDlg::CSoftwareAddressDlg(QWidget* parent, CConfigDocument& docum
     form->addRow(label, m_address);
     layout->addLayout(form);
     layout->addStretch();
+    layout->addSpacing(fontMetrics().height() / 2);
+    // Room around the two lines, like the other function windows.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 56);
     AddButtons(layout, "Set &Software Address");
 
     m_rules.Open(document);
