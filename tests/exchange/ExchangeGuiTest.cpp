@@ -30,6 +30,10 @@
 namespace {
 
 using Texts = std::vector<std::string>;
+using Kinds = std::vector<JxMessageKind>;
+constexpr JxMessageKind kInformation = JxMessageKind::Information;
+constexpr JxMessageKind kWarning = JxMessageKind::Warning;
+constexpr JxMessageKind kCritical = JxMessageKind::Critical;
 
 const std::string kSuccess =
     "CONFIG.XML successfully sent.  The display is rebooting.\nWait until the boot sequence is complete before "
@@ -202,6 +206,7 @@ TEST_F(ConfigFunctions, SetClockModeToGps)
     EXPECT_EQ(StoredAttribute("TIME", "clk"), "4");
     EXPECT_EQ(sim->ResetCount(5), 1);
     EXPECT_EQ(messages.Messages(), Texts{kSuccess});
+    EXPECT_EQ(messages.Kinds(), Kinds{kInformation});
     EXPECT_EQ(DataFile("CONFIGreceived.XML"), factory);
     EXPECT_EQ(DataFile("CONFIGsent.XML"), Stored());
     EXPECT_NE(factory, Stored());
@@ -226,6 +231,7 @@ TEST_F(ConfigFunctions, SetSoftwareAddressFollowsTheDisplay)
     EXPECT_EQ(sim->CurrentAddress(5), 42);
     EXPECT_EQ(app->networkAddress, "42");
     EXPECT_EQ(messages.Messages(), Texts{kSuccess});
+    EXPECT_EQ(messages.Kinds(), Kinds{kInformation});
 }
 
 TEST_F(ConfigFunctions, TcpIpConfigurationStatic)
@@ -236,7 +242,8 @@ TEST_F(ConfigFunctions, TcpIpConfigurationStatic)
         auto* mask = Find<CIpAddressEdit>(*dlg, "subnetMask");
         EXPECT_EQ(address->Value().Text(), "192.168.1.50");
         TypeAddress(address, "172.16.0.5");
-        mask->Part(0)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // on into the mask: the class's
+        EXPECT_TRUE(mask->Part(0)->hasFocus());
         EXPECT_EQ(mask->Value().Text(), "255.255.0.0");
         TypeAddress(Find<CIpAddressEdit>(*dlg, "gateway"), "172.16.0.1");
         QTest::mouseClick(Find<QPushButton>(*dlg, "setButton"), Qt::LeftButton);
@@ -248,6 +255,7 @@ TEST_F(ConfigFunctions, TcpIpConfigurationStatic)
     EXPECT_EQ(app->ipAddress, "172.16.0.5");
     EXPECT_EQ(sim->ResetCount(5), 1);
     EXPECT_EQ(messages.Messages(), Texts{kSuccess});
+    EXPECT_EQ(messages.Kinds(), Kinds{kInformation});
 }
 
 TEST_F(ConfigFunctions, NoAnswerToTheResetIsStillSuccess)
@@ -288,6 +296,7 @@ TEST_F(ConfigFunctions, AnUnreadableDocumentOpensNoWindow)
     QTest::mouseClick(Find<QPushButton>(*main, "setClockModeButton"), Qt::LeftButton);
     EXPECT_FALSE(watch.seen);
     EXPECT_EQ(messages.Messages(), Texts{"Unable to read CONFIG.XML file stream"});
+    EXPECT_EQ(messages.Kinds(), Kinds{kCritical});
     EXPECT_EQ(main->Owner().Link().Ping(5), ERR_COMMAND_NO_CONNECTION);
     EXPECT_EQ(sim->ResetCount(5), 0);
     EXPECT_EQ(Stored(), broken);
@@ -339,6 +348,7 @@ TEST_F(ConfigFunctions, APasswordMismatchOnTheSendIsNamed)
     });
     sim->FailFile("CONFIG.XML", 0);
     EXPECT_EQ(messages.Messages(), Texts{"Unable to send CONFIG.XML: Password Mismatch"});
+    EXPECT_EQ(messages.Kinds(), Kinds{kCritical});
     EXPECT_EQ(sim->ResetCount(5), 0);
     EXPECT_EQ(Stored(), before);
     EXPECT_EQ(app->networkAddress, "5") << "still the address the Connect window used";
@@ -414,18 +424,19 @@ TEST_F(FunctionWindows, TcpIpChecksKeepTheWindowOpen)
     auto set = [&] { QTest::mouseClick(Find<QPushButton>(dlg, "setButton"), Qt::LeftButton); };
     set();
     TypeAddress(address, "0.1.2.3");
-    mask->Part(0)->setFocus();  // class A: 255.0.0.0
+    mask->Part(0)->setFocus(Qt::TabFocusReason);  // class A: 255.0.0.0
     EXPECT_EQ(mask->Value().Text(), "255.0.0.0");
     set();
     TypeAddress(address, "230.1.1.1");
     TypeAddress(mask, "255.255.255.255");
-    address->Part(3)->setFocus();
-    mask->Part(0)->setFocus();  // class D: the mask stays
+    address->Part(3)->setFocus(Qt::MouseFocusReason);
+    mask->Part(0)->setFocus(Qt::MouseFocusReason);  // class D: the mask stays
     EXPECT_EQ(mask->Value().Text(), "255.255.255.255");
     set();
     EXPECT_EQ(messages.Messages(), (Texts{"All fields for IP address must be completed.",
                                           "First octet of IP address cannot be 0.",
                                           "Subnet mask cannot be 255.255.255.255."}));
+    EXPECT_EQ(messages.Kinds(), (Kinds{kWarning, kWarning, kWarning}));
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), 0);
     std::string ip;
@@ -439,6 +450,61 @@ TEST_F(FunctionWindows, TcpIpChecksKeepTheWindowOpen)
     QTest::mouseClick(Find<QRadioButton>(dlg, "useStatic"), Qt::LeftButton);
     EXPECT_TRUE(address->isEnabled());
     EXPECT_FALSE(Find<QLineEdit>(dlg, "dhcpName")->isEnabled());
+}
+
+TEST_F(FunctionWindows, TheMaskTakesTheClassOnlyWhenTheOperatorMovesIn)
+{
+    Load("<ADDR ip=\"10.1.2.3\" msk=\"0.0.0.0\" gtw=\"\"/>\r\n");
+    CTcpIpConfigDlg dlg(nullptr, doc);
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    auto* mask = Find<CIpAddressEdit>(dlg, "subnetMask");
+    auto* gateway = Find<CIpAddressEdit>(dlg, "gateway");
+    const struct {
+        Qt::FocusReason reason;
+        const char* mask;
+    } rows[] = {
+        {Qt::TabFocusReason, "255.0.0.0"},    {Qt::BacktabFocusReason, "255.0.0.0"},
+        {Qt::MouseFocusReason, "255.0.0.0"},  {Qt::ActiveWindowFocusReason, "0.0.0.0"},
+        {Qt::PopupFocusReason, "0.0.0.0"},    {Qt::OtherFocusReason, "0.0.0.0"},
+    };
+    for (const auto& row : rows) {
+        gateway->Part(0)->setFocus(Qt::MouseFocusReason);
+        mask->SetValue(CIpAddressValue::Parse("0.0.0.0"));
+        mask->Part(1)->setFocus(row.reason);
+        EXPECT_EQ(mask->Value().Text(), row.mask) << row.reason;
+        // Moving on within the field is no move into it.
+        mask->SetValue(CIpAddressValue::Parse("0.0.0.0"));
+        mask->Part(2)->setFocus(Qt::MouseFocusReason);
+        EXPECT_EQ(mask->Value().Text(), "0.0.0.0") << row.reason;
+    }
+
+    // Enter in the mask with the address's first number 0: the check's box
+    // takes the focus and hands it back as it closes. The mask the operator
+    // typed stays, so the next Set finds it wrong too.
+    QPushButton box("OK");
+    messages.whileShown = [&] {
+        box.show();
+        QApplication::setActiveWindow(&box);
+        box.setFocus(Qt::ActiveWindowFocusReason);
+        EXPECT_FALSE(mask->Part(3)->hasFocus());
+        box.hide();
+        QApplication::setActiveWindow(&dlg);
+    };
+    TypeAddress(Find<CIpAddressEdit>(dlg, "ipAddress"), "0.1.2.3");
+    TypeAddress(mask, "0.0.0.0");
+    QTest::keyClick(mask->Part(3), Qt::Key_Return);
+    EXPECT_TRUE(mask->Part(3)->hasFocus());
+    EXPECT_EQ(mask->Value().Text(), "0.0.0.0");
+    Find<CIpAddressEdit>(dlg, "ipAddress")->Part(0)->setText("10");
+    QTest::keyClick(mask->Part(3), Qt::Key_Return);
+    EXPECT_EQ(messages.Messages(),
+              (Texts{"First octet of IP address cannot be 0.", "First octet of subnet mask cannot be 0."}));
+    EXPECT_EQ(messages.Kinds(), (Kinds{kWarning, kWarning}));
+    EXPECT_TRUE(dlg.isVisible());
+    std::string written;
+    doc.GetSubnetMask(written);
+    EXPECT_EQ(written, "0.0.0.0");
 }
 
 TEST_F(FunctionWindows, IpAddressFieldTyping)

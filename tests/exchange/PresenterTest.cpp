@@ -288,6 +288,7 @@ TEST(TcpIpConfig, StaticChecksInOrder)
         if (!r.accepted) {
             EXPECT_EQ(doc.GetText(), text) << "nothing is written after a failed check";
             EXPECT_EQ(r.update.setting, Setting::None);
+            EXPECT_EQ(r.kind, JxMessageKind::Warning) << "the operator corrects a check";
         }
     }
     // one blank number is as bad as four
@@ -392,6 +393,7 @@ TEST(FunctionWindows, AFailedWriteKeepsTheWindowOpenWithItsMessage)
         const CFunctionApply r = row.set(doc);
         EXPECT_FALSE(r.accepted) << row.name;
         EXPECT_EQ(r.message, row.message) << row.name;
+        EXPECT_EQ(r.kind, JxMessageKind::Critical) << row.name;
         EXPECT_EQ(r.update.setting, Setting::None) << row.name;
         EXPECT_EQ(doc.GetText(), text) << row.name;
     }

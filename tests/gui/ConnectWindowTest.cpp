@@ -1,6 +1,7 @@
 // The Connect window: its fields, connecting through a link operation
 // against jxsim, the messages when that fails, Abort during baud rate
 // auto-detection, and the choice remembered on the way out.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -125,6 +126,56 @@ TEST_F(ConnectWindow, TheConnectionListShowsItsPanel)
     }
     EXPECT_EQ(Find<QComboBox>(dlg, "baudRate")->count(), 8);
     EXPECT_EQ(Find<QComboBox>(dlg, "baudRate")->currentText(), "19200");
+}
+
+TEST_F(ConnectWindow, KeepsOneSizeWhateverThePortNamesAndFitsEachPanel)
+{
+    const std::string longDevice = "/tmp/no-such-folder/usb-Bench_Serial_Adapter_A1B2C3D4-if00-port0";
+    const struct {
+        const char* name;
+        std::string map;
+        std::string entry;  // COM1 as listed
+        std::string device;
+    } rows[] = {
+        {"short", "COM1=/dev/ttyX1\n", "COM1 (/dev/ttyX1)", "/dev/ttyX1"},
+        {"long", "COM1=" + longDevice + "\nCOM12=" + longDevice + "-2\n", "COM1 (" + longDevice + ")", longDevice},
+    };
+    const char* const panelNames[3] = {"dialupPanel", "directPanel", "tcpIpPanel"};
+    QSize directSize;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteWholeFile(dir.File("ports"), row.map);
+        setenv("KORNET_PORTMAP", dir.File("ports").c_str(), 1);
+        CConnectDlg dlg(nullptr, *app, &owner);
+        unsetenv("KORNET_PORTMAP");
+        dlg.show();
+        dlg.adjustSize();  // as a window system sizes a new window: to its hint
+        Settle();
+        auto* ports = Find<QComboBox>(dlg, "comPorts");
+        ASSERT_GE(ports->count(), 1);
+        EXPECT_EQ(ports->itemText(0).toStdString(), row.entry);
+        EXPECT_EQ(ports->itemData(0, Qt::ToolTipRole).toString().toStdString(), row.device);
+        EXPECT_EQ(ports->toolTip().toStdString(), row.entry);
+        // The open list shows each entry whole.
+        const int entryWidth = ports->view()->fontMetrics().horizontalAdvance(ports->itemText(0));
+        EXPECT_GT(ports->view()->minimumWidth(), entryWidth);
+
+        ASSERT_EQ(Find<QComboBox>(dlg, "connectionList")->currentIndex(), 1);
+        if (directSize.isValid()) EXPECT_EQ(dlg.size(), directSize);
+        else directSize = dlg.size();
+
+        // Each panel sits on its own height, the width stays.
+        auto* panels = Find<QWidget>(dlg, "panels");
+        for (int kind : {0, 2, 1}) {
+            Find<QComboBox>(dlg, "connectionList")->setCurrentIndex(kind);
+            Settle();
+            QWidget* panel = Find<QWidget>(dlg, panelNames[kind]);
+            EXPECT_EQ(panels->height(), panel->sizeHint().height()) << panelNames[kind];
+            EXPECT_EQ(panel->geometry(), panels->rect()) << panelNames[kind];
+            EXPECT_EQ(dlg.width(), directSize.width()) << panelNames[kind];
+        }
+        EXPECT_EQ(dlg.size(), directSize);
+    }
 }
 
 TEST_F(ConnectWindow, UseDefaultShowsAndSends3001)

@@ -70,6 +70,9 @@ TEST_F(LinkOwner, FailuresAndTheirMessages)
                   "Unable to connect to display: Network Connection Failed\n" + peer.SlavePath() +
                       " (COM6) is in use by another program: close that program and try again.",
                   "The network setting you specified is invalid."}));
+    // The operator's setting is refused; the connects themselves failed.
+    EXPECT_EQ(messages.Kinds(), (std::vector<JxMessageKind>{JxMessageKind::Warning, JxMessageKind::Critical,
+                                                            JxMessageKind::Critical, JxMessageKind::Warning}));
     EXPECT_TRUE(owner.ConnectToDisplay([](CKorNetwork& l) { return l.ConfigureDirect(6, 19200, false) == 0; }));
 }
 
@@ -110,6 +113,7 @@ TEST_F(LinkOwner, DisconnectWithoutPortReportsIt)
 {
     EXPECT_FALSE(owner.DisconnectFromDisplay());
     EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Unable to disconnect from display: Not Configured"});
+    EXPECT_EQ(messages.Kinds(), std::vector<JxMessageKind>{JxMessageKind::Critical});
 }
 }  // namespace
 

@@ -9,15 +9,29 @@
 #include <cstdio>
 
 #include "MainFunctions.h"
+#include "config/CConfigDocument.h"
+#include "config/CTcpIpConfigPresenter.h"
+#include "config/views/CClockModeDlg.h"
+#include "config/views/CSoftwareAddressDlg.h"
+#include "config/views/CTcpIpConfigDlg.h"
+#include "connection/CLinkOperation.h"
 #include "connection/views/CCommProgressDialog.h"
 #include "connection/views/CConnectDlg.h"
+#include "shell/CConfigExchange.h"
 #include "shell/CJxConfigApp.h"
 #include "shell/CJxPaths.h"
 #include "shell/MessageBox.h"
 #include "shell/views/CAboutDlg.h"
 #include "shell/views/CMainWindow.h"
+#include "shell/views/CQtMessageSink.h"
 
 namespace {
+// The configuration functions' windows open on a display's CONFIG.XML; the
+// pictures use one like a display in service has.
+constexpr const char* kSampleConfig =
+    "<?xml version=\"1.0\"?>\r\n<CFG ds=\"Bench TCP/IP\">\r\n<TIME clk=\"4\"/>\r\n"
+    "<ADDR sw=\"5\" ip=\"192.168.1.50\" msk=\"255.255.255.0\" gtw=\"192.168.1.1\" dhcp=\"\"/>\r\n</CFG>\r\n";
+
 bool Save(QWidget& window, const QString& folder, const QString& name)
 {
     window.show();
@@ -68,11 +82,31 @@ int RenderScreenshots(CJxConfigApp& app, const std::string& programVersion, cons
         ok &= Save(progress, folder, "communication-progress.png");
     }
 
-    {
-        QMessageBox box(QMessageBox::Warning, kJxToolName, "Unable to connect to display: Network Connection Failed",
-                        QMessageBox::Ok, &main);
-        ok &= Save(box, folder, "message.png");
+    CConfigDocument document;
+    if (document.LoadText(kSampleConfig)) {
+        CClockModeDlg clockMode(&main, document);
+        ok &= Save(clockMode, folder, "set-clock-mode.png");
+        CSoftwareAddressDlg softwareAddress(&main, document);
+        ok &= Save(softwareAddress, folder, "set-software-address.png");
+        CTcpIpConfigDlg tcpIp(&main, document);
+        ok &= Save(tcpIp, folder, "tcpip-configuration.png");
+    } else {
+        std::fprintf(stderr, "JxConfig: the sample CONFIG.XML of the pictures does not load\n");
+        ok = false;
     }
+
+    // A message of each kind, as the tool shows them.
+    const struct {
+        JxMessageKind kind;
+        std::string text;
+        const char* file;
+    } messages[] = {
+        {JxMessageKind::Information, app.configDocumentName + kJxSentRebooting + kJxWaitForBoot,
+         "message-information.png"},
+        {JxMessageKind::Warning, kJxIpFirstZero, "message-warning.png"},
+        {JxMessageKind::Critical, std::string(kJxUnableToConnect) + "Network Connection Failed", "message.png"},
+    };
+    for (const auto& m : messages) ok &= Save(*JxMakeMessageBox(m.kind, m.text, &main), folder, m.file);
 
     JxSetMessageSink(previous);
     return ok ? 0 : 1;

@@ -65,7 +65,7 @@ int main(int argc, char** argv)
     CQtSettingsStore user(JxUserSettingsPath());
     CQtSettingsStore machine(JxMachineSettingsPath());
     CJxConfigApp app(user, machine);
-    if (!app.StartupMessage().empty()) JxShowMessage(app.StartupMessage());
+    if (!app.StartupMessage().empty()) JxShowMessage(JxMessageKind::Critical, app.StartupMessage());
     app.StartUp();
     if (kind >= 0) app.connectionKind = kind;
 

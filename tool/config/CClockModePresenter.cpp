@@ -24,6 +24,9 @@ CFunctionApply CClockModePresenter::Apply(CConfigDocument& document) const
 {
     CFunctionApply result;
     if (m_selection >= 0 && document.SetClockMode(m_selection)) result.accepted = true;
-    else result.message = kJxClockModeWriteFailed;
+    else {
+        result.kind = JxMessageKind::Critical;
+        result.message = kJxClockModeWriteFailed;
+    }
     return result;
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "shell/MessageBox.h"
+
 class CJxConfigApp;
 
 // One connection setting of the tool that a function changes, so the next
@@ -26,5 +28,8 @@ struct CConnectionSettingUpdate {
 struct CFunctionApply {
     bool accepted = false;  // the document holds the new values: close with success
     std::string message;    // shown when not accepted; empty: nothing to say
+    // A check the operator can answer by changing a value, or a write the
+    // document refused (critical).
+    JxMessageKind kind = JxMessageKind::Warning;
     CConnectionSettingUpdate update;
 };

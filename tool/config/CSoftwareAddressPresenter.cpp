@@ -39,6 +39,7 @@ CFunctionApply CSoftwareAddressPresenter::Apply(CConfigDocument& document)
     }
     CFunctionApply result;
     if (!document.SetSoftwareAddress(sw)) {
+        result.kind = JxMessageKind::Critical;
         result.message = kJxSoftwareAddressWriteFailed;
         return result;
     }

@@ -45,6 +45,7 @@ CFunctionApply CTcpIpConfigPresenter::Apply(CConfigDocument& document) const
         const bool written = document.SetDhcpName(dhcpName) && document.SetIpAddress(kJxDhcpAddress) &&
                              document.SetSubnetMask(kJxDhcpAddress);
         if (!written) {
+            result.kind = JxMessageKind::Critical;
             result.message = kJxTcpIpWriteFailed;
             return result;
         }
@@ -53,6 +54,8 @@ CFunctionApply CTcpIpConfigPresenter::Apply(CConfigDocument& document) const
         return result;
     }
 
+    // The checks: the operator corrects the field and tries again.
+    result.kind = JxMessageKind::Warning;
     if (!address.Complete()) result.message = kJxIpIncomplete;
     else if (!mask.Complete()) result.message = kJxMaskIncomplete;
     else if (address.Part(0) == 0) result.message = kJxIpFirstZero;
@@ -65,6 +68,7 @@ CFunctionApply CTcpIpConfigPresenter::Apply(CConfigDocument& document) const
     const bool written = document.SetIpAddress(ip) && document.SetSubnetMask(mask.Text()) &&
                          document.SetGateway(gateway.Text()) && document.SetDhcpName("");
     if (!written) {
+        result.kind = JxMessageKind::Critical;
         result.message = kJxTcpIpWriteFailed;
         return result;
     }

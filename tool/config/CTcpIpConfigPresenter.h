@@ -40,10 +40,10 @@ public:
     CIpAddressValue gateway;
     std::string dhcpName;
 
-    // The Subnet Mask field got the focus: with a complete address, the mask
-    // becomes the one of the address class (first number 0-127: 255.0.0.0,
-    // 128-191: 255.255.0.0, 192-223: 255.255.255.0; 224 and above: left
-    // alone). True when the mask was set.
+    // The operator moved into the Subnet Mask field: with a complete
+    // address, the mask becomes the one of the address class (first number
+    // 0-127: 255.0.0.0, 128-191: 255.255.0.0, 192-223: 255.255.255.0; 224
+    // and above: left alone). True when the mask was set.
     bool MaskFocused();
 
     // "Set TCP/IP &Configuration". Static mode: the checks in order (the

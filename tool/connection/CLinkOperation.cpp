@@ -29,9 +29,9 @@ void CLinkOwner::OnAbortRequest()
     SetOperationStatus(kJxCancelling);
 }
 
-void CLinkOwner::ReportFailure(const std::string& message)
+void CLinkOwner::Report(JxMessageKind kind, const std::string& message)
 {
-    if (!m_cancel.load()) JxShowMessage(message);
+    if (!m_cancel.load()) JxShowMessage(kind, message);
 }
 
 void CLinkOwner::DisableAbort()
@@ -63,7 +63,8 @@ bool CLinkOwner::ConnectToDisplay(const std::function<bool(CKorNetwork&)>& confi
     SetOperationStatus("Connecting to Network...");
     // A cancelled operation reports nothing: the operator knows why it ended.
     if (!configure(m_link)) {
-        ReportFailure(kJxNetworkSettingInvalid);
+        // The choice in the Connect window cannot be used: the operator changes it.
+        Report(JxMessageKind::Warning, kJxNetworkSettingInvalid);
         return false;
     }
     const int16_t status = m_link.Connect();
@@ -76,7 +77,7 @@ bool CLinkOwner::ConnectToDisplay(const std::function<bool(CKorNetwork&)>& confi
     // Abort came while connecting and the connect still went through: undo it.
     DisableAbort();
     const int16_t closed = m_link.Disconnect();
-    if (closed != KORNET_OK) JxShowMessage(kJxUnableToDisconnect + StatusText(closed));
+    if (closed != KORNET_OK) JxShowMessage(JxMessageKind::Critical, kJxUnableToDisconnect + StatusText(closed));
     EnableAbort();
     return false;
 }
@@ -85,7 +86,7 @@ bool CLinkOwner::DisconnectFromDisplay()
 {
     const int16_t status = m_link.Disconnect();
     if (status != KORNET_OK) {
-        JxShowMessage(kJxUnableToDisconnect + StatusText(status));
+        JxShowMessage(JxMessageKind::Critical, kJxUnableToDisconnect + StatusText(status));
         return false;
     }
     return true;

@@ -12,6 +12,8 @@
 
 #include <KorNet.h>
 
+#include "shell/MessageBox.h"
+
 class IProgressView {
 public:
     virtual ~IProgressView() = default;
@@ -65,8 +67,10 @@ public:
     void SetOperationStatus(const std::string& text);
     // The Abort button: remember it, stop the link, say so.
     void OnAbortRequest();
-    // A failure message, unless the operator cancelled.
-    void ReportFailure(const std::string& message);
+    // A failure message (critical), unless the operator cancelled.
+    void ReportFailure(const std::string& message) { Report(JxMessageKind::Critical, message); }
+    // A message of the given kind, unless the operator cancelled.
+    void Report(JxMessageKind kind, const std::string& message);
     void DisableAbort();
     void EnableAbort();
 

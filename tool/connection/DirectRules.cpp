@@ -9,18 +9,25 @@
 #include "CLinkOperation.h"
 #include "shell/CJxConfigApp.h"
 
-std::vector<std::string> ListSerialPorts()
+std::vector<CListedPort> ListSerialPortsWithDevices()
 {
     KorNetComPort ports[kJxMaxListedPorts] = {};
     const int16_t total = KorNetListComPorts(ports, kJxMaxListedPorts);
-    std::vector<std::string> entries;
+    std::vector<CListedPort> listed;
     for (int i = 0; i < total && i < kJxMaxListedPorts; ++i) {
-        std::string entry = "COM" + std::to_string(ports[i].number);
-        if (ports[i].device[0] != '\0') entry += std::string(" (") + ports[i].device + ")";
+        CListedPort port{"COM" + std::to_string(ports[i].number), ports[i].device};
+        if (!port.device.empty()) port.entry += " (" + port.device + ")";
         // Names are kept to 100 characters, as the list has room for.
-        if (entry.size() > 100) entry.resize(100);
-        entries.push_back(entry);
+        if (port.entry.size() > 100) port.entry.resize(100);
+        listed.push_back(std::move(port));
     }
+    return listed;
+}
+
+std::vector<std::string> ListSerialPorts()
+{
+    std::vector<std::string> entries;
+    for (CListedPort& port : ListSerialPortsWithDevices()) entries.push_back(std::move(port.entry));
     return entries;
 }
 

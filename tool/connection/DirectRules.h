@@ -17,8 +17,15 @@ inline constexpr const char* kJxAutoDetect = "Auto-detect";
 inline constexpr int32_t kJxAutoDetectRates[7] = {19200, 115200, 57600, 38400, 28800, 4800, 2400};
 inline constexpr int kJxFoundPauseMs = 400;
 
-// The serial ports the library knows, "COMn (device)", in COM order; at most
-// the first 20.
+// One serial port of the list: its entry "COMn (device)" and the device path
+// alone (empty when the library knows none).
+struct CListedPort {
+    std::string entry;
+    std::string device;
+};
+// The serial ports the library knows, in COM order; at most the first 20.
+std::vector<CListedPort> ListSerialPortsWithDevices();
+// Their entries alone.
 std::vector<std::string> ListSerialPorts();
 // The "Connection Baud Rate:" list: "Auto-detect", then the rates.
 const std::vector<std::string>& BaudRateTexts();

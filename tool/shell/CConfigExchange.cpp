@@ -72,11 +72,11 @@ bool CConfigExchange::Fetch()
         const std::string received(reinterpret_cast<const char*>(data), length);
         loaded = m_document.LoadText(received);
     } catch (const std::bad_alloc&) {
-        JxShowMessage(FormatName(kJxNoMemoryForDocument, name));
+        JxShowMessage(JxMessageKind::Critical, FormatName(kJxNoMemoryForDocument, name));
         return false;
     }
     if (!loaded) {
-        JxShowMessage(FormatName(kJxUnreadableDocument, name));
+        JxShowMessage(JxMessageKind::Critical, FormatName(kJxUnreadableDocument, name));
         return false;
     }
     WriteCopy(kJxReceivedCopyName, data, length);
@@ -89,7 +89,7 @@ bool CConfigExchange::SendAndReset()
     // Sending what is not a fetched document would replace the display's
     // configuration with nothing.
     if (!m_document.IsLoaded()) {
-        JxShowMessage(FormatName(kJxUnreadableDocument, name));
+        JxShowMessage(JxMessageKind::Critical, FormatName(kJxUnreadableDocument, name));
         return false;
     }
     // Controllers no longer accept the IP port entries of older documents.
@@ -120,7 +120,7 @@ bool CConfigExchange::SendAndReset()
     else std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
 
     m_owner.SetOperationStatus(kJxResettingDisplay);
-    if (Reset()) JxShowMessage(name + kJxSentRebooting + kJxWaitForBoot);
+    if (Reset()) JxShowMessage(JxMessageKind::Information, name + kJxSentRebooting + kJxWaitForBoot);
     m_owner.EnableAbort();
     return true;
 }
@@ -131,7 +131,7 @@ bool CConfigExchange::Reset()
     const int16_t status = m_owner.Link().JxResetDisplay(m_address, m_app.resetOption, 0, &response);
     if (status == KORNET_OK || status == ERR_SIGN_NO_RESPONSE) return true;
     // Shown even after Abort: the operator must know the display did not reboot.
-    JxShowMessage(FailureText(kJxUnableToReset, std::string(), status, response.error));
+    JxShowMessage(JxMessageKind::Critical, FailureText(kJxUnableToReset, std::string(), status, response.error));
     return false;
 }
 

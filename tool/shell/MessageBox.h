@@ -8,10 +8,21 @@
 
 inline constexpr const char* kJxToolName = "JxConfig";
 
+// What a message tells the operator, and so the icon its box shows. The
+// place that raises a message chooses its kind.
+enum class JxMessageKind {
+    Information,  // something went as asked ("... successfully sent")
+    Warning,      // a check or refusal: the operator can put it right and retry
+    Critical,     // a failure: the display or the tool could not do it
+};
+
+// For logs and test output: "information", "warning", "critical".
+const char* JxMessageKindName(JxMessageKind kind);
+
 class CMessageSink {
 public:
     virtual ~CMessageSink() = default;
-    virtual void Show(const std::string& text) = 0;
+    virtual void Show(JxMessageKind kind, const std::string& text) = 0;
     // true for Yes. `defaultYes` says which button Enter presses.
     virtual bool AskYesNo(const std::string& text, bool defaultYes) = 0;
 };
@@ -19,5 +30,5 @@ public:
 // Installs `sink` (not owned; null restores the default, which writes to
 // stderr and answers questions with their default). Returns the previous one.
 CMessageSink* JxSetMessageSink(CMessageSink* sink);
-void JxShowMessage(const std::string& text);
+void JxShowMessage(JxMessageKind kind, const std::string& text);
 bool JxAskYesNo(const std::string& text, bool defaultYes);

@@ -8,6 +8,7 @@
 #include "config/CFunctionResult.h"
 
 class QBoxLayout;
+class QLineEdit;
 class QPushButton;
 class CConfigDocument;
 
@@ -20,8 +21,8 @@ public:
 protected:
     CFunctionDlg(QWidget* parent, CConfigDocument& document, const char* title);
 
-    // Adds the set button (default, runs OnSet) and "&Close" at the end of
-    // `layout`.
+    // Adds the platform's button box with the set button (default, runs
+    // OnSet) and "&Close" at the end of `layout`.
     void AddButtons(QBoxLayout* layout, const char* setText);
     // Accepted: keep the update and close with success. Otherwise show the
     // message and stay open with the values on screen.
@@ -35,6 +36,10 @@ protected:
 private:
     CConnectionSettingUpdate m_update;
 };
+
+// The width `edit` needs to show `characters` digits, frame and margins
+// included, in its own font and style.
+int JxTextFieldWidth(const QLineEdit* edit, int characters);
 
 // Runs a function window modally: true when it closed with its set button,
 // with `update` filled in.

@@ -1,6 +1,7 @@
 #include "CIpAddressEdit.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -40,13 +41,9 @@ CIpAddressEdit::CIpAddressEdit(QWidget* parent) : QWidget(parent)
         row->addWidget(part);
         m_parts[i] = part;
     }
-    row->addStretch();
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFocusProxy(m_parts[0]);
     for (int i = 0; i + 1 < 4; ++i) QWidget::setTabOrder(m_parts[i], m_parts[i + 1]);
-
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        if (Contains(now) && !Contains(old)) emit focusEntered();
-    });
 }
 
 CIpAddressValue CIpAddressEdit::Value() const
@@ -95,6 +92,17 @@ void CIpAddressEdit::OnEdited(int index)
 bool CIpAddressEdit::eventFilter(QObject* watched, QEvent* event)
 {
     const int index = IndexOf(watched);
+    if (index >= 0 && event->type() == QEvent::FocusOut) {
+        // Qt names the new focus widget before it tells the old one.
+        m_focusInside = Contains(QApplication::focusWidget());
+    } else if (index >= 0 && event->type() == QEvent::FocusIn) {
+        const bool fromOutside = !m_focusInside;
+        m_focusInside = true;
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        const bool byOperator =
+            reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason;
+        if (fromOutside && byOperator) emit operatorEntered();
+    }
     if (index < 0 || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     QLineEdit* part = m_parts[index];

@@ -2,7 +2,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
-#include <QHBoxLayout>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
@@ -15,16 +15,22 @@ CSoftwareAddressDlg::CSoftwareAddressDlg(QWidget* parent, CConfigDocument& docum
     auto* layout = new QVBoxLayout(this);
     m_use = new QCheckBox("Use Software Addressing", this);
     m_use->setObjectName("useSoftwareAddressing");
-    auto* row = new QHBoxLayout;
     auto* label = new QLabel("New Address:", this);
     m_address = new QLineEdit(this);
     m_address->setObjectName("newAddress");
     m_address->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_address));
+    // Room for the three digits of an address, not more.
+    m_address->setFixedWidth(JxTextFieldWidth(m_address, 3));
     label->setBuddy(m_address);
-    row->addWidget(label);
-    row->addWidget(m_address, 1);
-    layout->addWidget(m_use);
-    layout->addLayout(row);
+    auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    form->addRow(m_use);
+    form->addRow(label, m_address);
+    layout->addLayout(form);
+    layout->addStretch();
+    layout->addSpacing(fontMetrics().height() / 2);
+    // Room around the two lines, like the other function windows.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 56);
     AddButtons(layout, "Set &Software Address");
 
     m_rules.Open(document);

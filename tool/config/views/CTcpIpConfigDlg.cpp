@@ -2,12 +2,14 @@
 
 #include <QButtonGroup>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "CIpAddressEdit.h"
 
@@ -17,22 +19,35 @@ CTcpIpConfigDlg::CTcpIpConfigDlg(QWidget* parent, CConfigDocument& document)
     setObjectName("tcpIpConfigDialog");
     auto* layout = new QVBoxLayout(this);
 
-    auto* dhcpRow = new QHBoxLayout;
+    // One grid: the DHCP choice with its name on the first row, the static
+    // choice before the first of its three labels (the others line up with
+    // it), every field starting at the same edge.
+    auto* grid = new QGridLayout;
     m_dhcp = new QRadioButton("Use DHCP Configuration", this);
     m_dhcp->setObjectName("useDhcp");
     m_dhcpName = new QLineEdit(this);
     m_dhcpName->setObjectName("dhcpName");
-    dhcpRow->addWidget(m_dhcp);
-    dhcpRow->addWidget(m_dhcpName, 1);
-    layout->addLayout(dhcpRow);
+    // Room for a host name as a network names a display.
+    m_dhcpName->setMinimumWidth(JxTextFieldWidth(m_dhcpName, 24));
+    m_dhcpName->setAccessibleName("DHCP name");
+    grid->addWidget(m_dhcp, 0, 0);
+    grid->addWidget(m_dhcpName, 0, 1);
 
-    auto* staticRow = new QHBoxLayout;
     m_static = new QRadioButton(QString(), this);
     m_static->setObjectName("useStatic");
     m_static->setAccessibleName("Use the static configuration");
-    staticRow->addWidget(m_static, 0, Qt::AlignTop);
-    auto* fields = new QGroupBox(this);
-    auto* grid = new QGridLayout(fields);
+    // The labels start where the DHCP choice's text does: the width of a
+    // radio button's indicator and the space before its text.
+    const int labelIndent =
+        std::max(style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, m_static) +
+                     style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, m_static),
+                 m_static->sizeHint().width());
+    m_static->setFixedWidth(labelIndent);
+    auto* staticChoice = new QHBoxLayout;
+    staticChoice->setContentsMargins(0, 0, 0, 0);
+    staticChoice->setSpacing(0);
+    staticChoice->addWidget(m_static);
+    grid->addLayout(staticChoice, 1, 0);
     const struct {
         const char* label;
         const char* name;
@@ -43,16 +58,24 @@ CTcpIpConfigDlg::CTcpIpConfigDlg(QWidget* parent, CConfigDocument& document)
         {"Gateway:", "gateway", &m_gateway},
     };
     for (int i = 0; i < 3; ++i) {
-        auto* label = new QLabel(rows[i].label, fields);
-        auto* edit = new CIpAddressEdit(fields);
+        auto* label = new QLabel(rows[i].label, this);
+        auto* edit = new CIpAddressEdit(this);
         edit->setObjectName(rows[i].name);
         label->setBuddy(edit);
-        grid->addWidget(label, i, 0);
-        grid->addWidget(edit, i, 1);
+        if (i == 0) {
+            staticChoice->addWidget(label, 1);
+        } else {
+            label->setContentsMargins(labelIndent, 0, 0, 0);
+            grid->addWidget(label, i + 1, 0);
+        }
+        // Each address field is as wide as its four numbers.
+        grid->addWidget(edit, i + 1, 1, Qt::AlignLeft);
         *rows[i].edit = edit;
     }
-    staticRow->addWidget(fields, 1);
-    layout->addLayout(staticRow);
+    grid->setColumnStretch(1, 1);
+    layout->addLayout(grid);
+    layout->addStretch();
+    layout->addSpacing(fontMetrics().height() / 2);
     auto* modes = new QButtonGroup(this);
     modes->addButton(m_dhcp);
     modes->addButton(m_static);
@@ -73,7 +96,9 @@ CTcpIpConfigDlg::CTcpIpConfigDlg(QWidget* parent, CConfigDocument& document)
         m_rules.SetDhcpMode(false);
         ShowMode();
     });
-    connect(m_mask, &CIpAddressEdit::focusEntered, this, [this] {
+    // Only a move into the field fills it: a check's message box that hands
+    // the focus back must leave the operator's mask for its own check.
+    connect(m_mask, &CIpAddressEdit::operatorEntered, this, [this] {
         Collect();
         if (m_rules.MaskFocused()) m_mask->SetValue(m_rules.mask);
     });

@@ -46,6 +46,13 @@ CCommunicationsGroup::CCommunicationsGroup(QWidget* parent) : QGroupBox("Communi
 void CCommunicationsGroup::ShowPanel(int kind)
 {
     if (kind < 0 || kind > 2) return;
+    // The panel area is as tall as the panel shown (hidden ones do not
+    // count), and as wide as the widest, so the width never jumps.
+    for (int i = 0; i < m_panels->count(); ++i) {
+        QWidget* panel = m_panels->widget(i);
+        const QSizePolicy::Policy vertical = i == kind ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        panel->setSizePolicy(panel->sizePolicy().horizontalPolicy(), vertical);
+    }
     m_panels->setCurrentIndex(kind);
 }
 

@@ -1,6 +1,6 @@
 #include "CConnectDlg.h"
 
-#include <QHBoxLayout>
+#include <QDialogButtonBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -18,22 +18,27 @@ CConnectDlg::CConnectDlg(QWidget* parent, CJxConfigApp& app, CLinkOwner* owner)
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     m_group = new CCommunicationsGroup(this);
-    m_connect = new QPushButton("&Connect", this);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->setObjectName("buttons");
+    m_connect = new QPushButton("&Connect", buttons);
     m_connect->setObjectName("connectButton");
-    m_connect->setDefault(true);
-    m_exit = new QPushButton("&Exit", this);
+    m_exit = new QPushButton("&Exit", buttons);
     m_exit->setObjectName("exitButton");
+    // Connect closes the window only once the link is up: wired to OnConnect,
+    // not to the box's accepted().
+    buttons->addButton(m_connect, QDialogButtonBox::AcceptRole);
+    buttons->addButton(m_exit, QDialogButtonBox::RejectRole);
+    m_connect->setDefault(true);
     m_exit->setAutoDefault(false);
     connect(m_connect, &QPushButton::clicked, this, &CConnectDlg::OnConnect);
     connect(m_exit, &QPushButton::clicked, this, &CConnectDlg::reject);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_connect);
-    buttons->addWidget(m_exit);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_group);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
+    // The window takes the size of what it shows: the panel of the chosen
+    // connection sits right above the buttons, whichever it is.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     m_group->Load(LoadConnectionChoice(m_app));
     if (m_owner == nullptr) {

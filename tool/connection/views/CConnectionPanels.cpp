@@ -1,9 +1,14 @@
 #include "CConnectionPanels.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
 
 #include "CDLCatchEdit.h"
 #include "connection/DialupRules.h"
@@ -12,6 +17,35 @@
 namespace {
 QString L1(const std::string& s) { return QString::fromLatin1(s.c_str()); }
 std::string L1(const QString& s) { return s.toLatin1().toStdString(); }
+
+// Room a port or modem list keeps whatever it holds ("COM12 (/dev/ttyUSB3)"):
+// the window keeps one size whatever the names found on this machine.
+constexpr int kListCharacters = 20;
+
+// A list of names from this machine: its width stays put, the list opens as
+// wide as its longest entry, and the closed list names its entry whole in
+// its tooltip.
+void KeepListWidth(QComboBox* list)
+{
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list->setMinimumContentsLength(kListCharacters);
+    QObject::connect(list, &QComboBox::currentTextChanged, list,
+                     [list](const QString& text) { list->setToolTip(text); });
+}
+
+// After the list was filled: the open list shows every entry whole.
+void FitPopupToEntries(QComboBox* list)
+{
+    QAbstractItemView* view = list->view();
+    const QFontMetrics metrics(view->font());
+    int widest = 0;
+    for (int i = 0; i < list->count(); ++i) widest = std::max(widest, metrics.horizontalAdvance(list->itemText(i)));
+    // Around the text: the item's margins and check column as the style
+    // draws a list entry, the list's frame, a scroll bar should it need one.
+    const int around = 2 * metrics.height() + view->verticalScrollBar()->sizeHint().width() +
+                       2 * list->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    view->setMinimumWidth(widest + around);
+}
 }  // namespace
 
 // ---- dial-up -----------------------------------------------------------------
@@ -21,6 +55,7 @@ CDialupPanel::CDialupPanel(QWidget* parent) : QGroupBox("Dialup Network Attribut
     setObjectName("dialupPanel");
     m_modems = new QComboBox(this);
     m_modems->setObjectName("modemList");
+    KeepListWidth(m_modems);
     m_phone = new QLineEdit(this);
     m_phone->setObjectName("phoneNumber");
     // The settings keep the number in 20 bytes; a longer one would not come back.
@@ -37,6 +72,7 @@ void CDialupPanel::Load(const CConnectionChoice& choice)
     if (choice.modemIndex >= 0 && choice.modemIndex < m_modems->count()) m_modems->setCurrentIndex(choice.modemIndex);
     m_phone->setText(L1(choice.phoneNumber));
     m_modems->setEnabled(m_modems->count() > 0);
+    FitPopupToEntries(m_modems);
 }
 
 void CDialupPanel::Collect(CConnectionChoice& choice) const
@@ -52,6 +88,7 @@ CDirectPanel::CDirectPanel(QWidget* parent) : QGroupBox("Direct Network Attribut
     setObjectName("directPanel");
     m_ports = new QComboBox(this);
     m_ports->setObjectName("comPorts");
+    KeepListWidth(m_ports);
     m_bauds = new QComboBox(this);
     m_bauds->setObjectName("baudRate");
     for (const std::string& text : BaudRateTexts()) m_bauds->addItem(L1(text));
@@ -64,9 +101,15 @@ CDirectPanel::CDirectPanel(QWidget* parent) : QGroupBox("Direct Network Attribut
 
 void CDirectPanel::Load(const CConnectionChoice& choice)
 {
-    const std::vector<std::string> ports = ListSerialPorts();
+    const std::vector<CListedPort> listed = ListSerialPortsWithDevices();
+    std::vector<std::string> ports;
     m_ports->clear();
-    for (const std::string& port : ports) m_ports->addItem(L1(port));
+    for (const CListedPort& port : listed) {
+        ports.push_back(port.entry);
+        m_ports->addItem(L1(port.entry));
+        if (!port.device.empty()) m_ports->setItemData(m_ports->count() - 1, L1(port.device), Qt::ToolTipRole);
+    }
+    FitPopupToEntries(m_ports);
     if (ports.empty()) {
         setEnabled(false);
         return;

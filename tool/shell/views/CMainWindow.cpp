@@ -138,7 +138,9 @@ void CMainWindow::showEvent(QShowEvent* event)
     m_opened = true;
     if (!m_app.catalogueLoaded) {
         // Once the window is on screen, so that the box has a window to sit on.
-        QTimer::singleShot(0, this, [this] { JxShowMessage(FormatName(kJxCatalogueFailed, m_app.catalogueFileName)); });
+        QTimer::singleShot(0, this, [this] {
+            JxShowMessage(JxMessageKind::Critical, FormatName(kJxCatalogueFailed, m_app.catalogueFileName));
+        });
     }
 }
 

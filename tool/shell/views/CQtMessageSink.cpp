@@ -23,16 +23,32 @@ void OnWindowThread(Fn fn)
     }
     QMetaObject::invokeMethod(app, fn, Qt::BlockingQueuedConnection);
 }
+
+QMessageBox::Icon IconOf(JxMessageKind kind)
+{
+    switch (kind) {
+    case JxMessageKind::Information:
+        return QMessageBox::Information;
+    case JxMessageKind::Warning:
+        return QMessageBox::Warning;
+    case JxMessageKind::Critical:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::Warning;
+}
 }  // namespace
 
-void CQtMessageSink::Show(const std::string& text)
+std::unique_ptr<QMessageBox> JxMakeMessageBox(JxMessageKind kind, const std::string& text, QWidget* parent)
 {
-    OnWindowThread([&text] {
-        QMessageBox box(QMessageBox::Warning, kJxToolName, QString::fromLatin1(text.c_str()), QMessageBox::Ok,
-                        BoxParent());
-        box.setObjectName("jxMessageBox");
-        box.exec();
-    });
+    auto box = std::make_unique<QMessageBox>(IconOf(kind), kJxToolName, QString::fromLatin1(text.c_str()),
+                                             QMessageBox::Ok, parent);
+    box->setObjectName("jxMessageBox");
+    return box;
+}
+
+void CQtMessageSink::Show(JxMessageKind kind, const std::string& text)
+{
+    OnWindowThread([kind, &text] { JxMakeMessageBox(kind, text, BoxParent())->exec(); });
 }
 
 bool CQtMessageSink::AskYesNo(const std::string& text, bool defaultYes)
