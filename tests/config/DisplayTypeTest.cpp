@@ -145,38 +145,37 @@ TEST(TechnologyPanel, SelectingATechnologyResetsTheLists)
     EXPECT_EQ(panel.Technology(), 0);
 }
 
-TEST(TechnologyPanel, OperatorChoicesNotifyReloadsDoNot)
+// The operator's choices change the panel's state (a colour depth reloads the
+// module list first); choices the lists do not have change nothing.
+TEST(TechnologyPanel, OperatorChoicesAndRefusedChoices)
 {
     const CXmlDocument catalogue = Catalogue();
     CTechnologyPanelModel panel(catalogue);
-    int notified = 0;
-    panel.onChoiceChanged = [&] { ++notified; };
-
     panel.ReloadModuleList();
     panel.ResetLists();
     panel.SelectTechnology(0);
     panel.SelectHeightByPrefix("16");
-    panel.SelectColourDepth(2);  // the window's own selection: no reload either
-    EXPECT_EQ(notified, 0);
+    panel.SelectColourDepth(2);  // the window's own selection: no reload
     EXPECT_EQ(Names(panel)[0], "M1");
 
     EXPECT_TRUE(panel.ChooseColourDepth(3));
-    EXPECT_EQ(notified, 1);
-    EXPECT_EQ(Names(panel), (std::vector<std::string>{"T1", "T2"}));  // reloaded before the notification
+    EXPECT_EQ(Names(panel), (std::vector<std::string>{"T1", "T2"}));
     EXPECT_TRUE(panel.ChooseHeight(1));
     EXPECT_TRUE(panel.ChooseWidth(127));
     EXPECT_TRUE(panel.ChooseModule(1));
-    EXPECT_EQ(notified, 4);
+    const CTechnologyPanelState chosen = panel.State();
+    EXPECT_EQ(chosen, (CTechnologyPanelState{0, "Halvane Technology", true, 1, 127, 3, 1, panel.ModuleItems()}));
 
     // Out of range, or the colour depth while its list is disabled: ignored.
     EXPECT_FALSE(panel.ChooseHeight(65));
     EXPECT_FALSE(panel.ChooseWidth(-1));
     EXPECT_FALSE(panel.ChooseModule(2));
     EXPECT_FALSE(panel.ChooseColourDepth(6));
+    EXPECT_EQ(panel.State(), chosen);
     panel.SelectTechnology(1);
     EXPECT_FALSE(panel.ChooseColourDepth(2));
     EXPECT_EQ(panel.ColourDepthSelection(), 0);
-    EXPECT_EQ(notified, 4);
+    EXPECT_FALSE(panel.State().colourDepthEnabled);
 }
 
 TEST(TechnologyPanel, CatalogueThatDidNotLoadGivesEmptyLists)
@@ -270,18 +269,18 @@ TEST(DisplayType, ANamedDisplayKeepsItsNameUntilAChoiceChanges)
     editor.Compose(false);
     EXPECT_EQ(editor.displayName, "Dock & Gate");
 
-    ASSERT_TRUE(editor.Panel().ChooseHeight(2));
+    ASSERT_TRUE(editor.ChooseHeight(2));
     EXPECT_EQ(editor.displayName, "Halvane 16 x 80 Tricolor 256");
     EXPECT_EQ(editor.DisplayType(), "16X80TRI256.HLV.Jx");
     EXPECT_EQ(editor.ModuleIdentifier(), "t2");
 
-    ASSERT_TRUE(editor.Panel().ChooseColourDepth(5));
+    ASSERT_TRUE(editor.ChooseColourDepth(5));
     EXPECT_EQ(editor.DisplayType(), "16X80RGB32K.HLV.Jx");
     EXPECT_EQ(editor.displayName, "Halvane 16 x 80 RGB 32K");
     EXPECT_EQ(editor.ModuleIdentifier(), "r1");
 
-    ASSERT_TRUE(editor.Panel().ChooseColourDepth(0));
-    ASSERT_TRUE(editor.Panel().ChooseModule(2));
+    ASSERT_TRUE(editor.ChooseColourDepth(0));
+    ASSERT_TRUE(editor.ChooseModule(2));
     EXPECT_EQ(editor.ModuleIdentifier(), "m2");
 }
 

@@ -173,9 +173,9 @@ TEST_F(SimConfig, EditedDocumentReachesTheController)
     ASSERT_TRUE(app.LoadCatalogue(JX_SHIPPED_MODULES_XML));
     CDisplayTypeEditor editor(app.catalogue);
     editor.ParseFrom(doc);
-    ASSERT_TRUE(editor.Panel().ChooseHeight(3));        // 24
-    ASSERT_TRUE(editor.Panel().ChooseWidth(14));        // 120
-    ASSERT_TRUE(editor.Panel().ChooseColourDepth(5));   // RGB 32K
+    ASSERT_TRUE(editor.ChooseHeight(3));        // 24
+    ASSERT_TRUE(editor.ChooseWidth(14));        // 120
+    ASSERT_TRUE(editor.ChooseColourDepth(5));   // RGB 32K
     editor.displayName = "Gare \xC9st";                 // typed by the operator (Latin-1)
 
     // The writes of Set Configuration, in its order, with the ports rebuilt.

@@ -125,8 +125,7 @@ TEST_F(ExchangeSim, SetClockModeEndToEnd)
     const std::string factory = Stored();
     const JxExchangeOutcome outcome = Run([](CConfigDocument& doc, CConnectionSettingUpdate& update) {
         CClockModePresenter p;
-        p.Open(doc);
-        EXPECT_EQ(p.Selection(), 0);
+        EXPECT_EQ(p.Open(doc).selection, 0);
         p.Select(4);  // "GPS"
         const CFunctionApply r = p.Apply(doc);
         update = r.update;
@@ -237,9 +236,7 @@ TEST_F(ExchangeSim, ARefusedSendSkipsWaitResetAndSetting)
     const JxExchangeOutcome outcome = Run([this](CConfigDocument& doc, CConnectionSettingUpdate& update) {
         CSoftwareAddressPresenter p;
         p.Open(doc);
-        p.SetUseSoftwareAddressing(true);
-        p.SetAddressText("33");
-        const CFunctionApply r = p.Apply(doc);
+        const CFunctionApply r = p.Apply({true, "33"}, doc);
         update = r.update;
         sim->FailFile("CONFIG.XML", 14);  // the display refuses the document
         return r.accepted;

@@ -53,9 +53,9 @@ TEST(ClockMode, OpensOnTheDocumentsModeOrAutoDetect)
     for (const Row& row : rows) {
         const CConfigDocument doc = Loaded(row.time);
         CClockModePresenter p;
-        p.Open(doc);
-        EXPECT_EQ(p.Selection(), row.selection) << row.time;
-        EXPECT_EQ(p.Description(), std::string("MODE DESCRIPTION\n\n") + kJxClockModeDescriptions[row.selection]);
+        EXPECT_EQ(p.Open(doc), (CClockModeState{row.selection, std::string("MODE DESCRIPTION\n\n") +
+                                                                    kJxClockModeDescriptions[row.selection]}))
+            << row.time;
     }
 }
 
@@ -99,10 +99,7 @@ TEST(SoftwareAddress, OpensFromSw)
     };
     for (const Row& row : rows) {
         CSoftwareAddressPresenter p;
-        p.Open(Loaded(row.addr));
-        EXPECT_EQ(p.UseSoftwareAddressing(), row.on) << row.addr;
-        EXPECT_EQ(p.AddressEnabled(), row.on) << row.addr;
-        EXPECT_EQ(p.AddressText(), row.text) << row.addr;
+        EXPECT_EQ(p.Open(Loaded(row.addr)), (CSoftwareAddressState{{row.on, row.text}, row.on, false})) << row.addr;
     }
 }
 
@@ -119,10 +116,8 @@ TEST(SoftwareAddress, LeavingTheEditCorrectsTheAddress)
     };
     for (const Row& row : rows) {
         CSoftwareAddressPresenter p;
-        p.SetUseSoftwareAddressing(true);
-        p.SetAddressText(row.typed);
-        EXPECT_EQ(p.LeaveAddressEdit(), row.corrected) << row.typed;
-        EXPECT_EQ(p.AddressText(), row.after) << row.typed;
+        EXPECT_EQ(p.LeaveAddressEdit({true, row.typed}), (CSoftwareAddressState{{true, row.after}, true, row.corrected}))
+            << row.typed;
     }
 }
 
@@ -145,9 +140,7 @@ TEST(SoftwareAddress, SetWritesSwAndNamesTheNewNetworkAddress)
         CConfigDocument doc = Loaded("<ADDR ip=\"10.0.0.5\" sw=\"5\" ertd=\"1\"/>\r\n");
         CSoftwareAddressPresenter p;
         p.Open(doc);
-        p.SetUseSoftwareAddressing(row.on);
-        p.SetAddressText(row.typed);
-        const CFunctionApply r = p.Apply(doc);
+        const CFunctionApply r = p.Apply({row.on, row.typed}, doc);
         EXPECT_TRUE(r.accepted) << row.typed;
         EXPECT_EQ(r.update, (CConnectionSettingUpdate{Setting::NetworkAddress, row.networkAddress})) << row.typed;
         EXPECT_NE(doc.GetText().find(std::string("<ADDR ip=\"10.0.0.5\" sw=\"") + row.sw + "\" ertd=\"1\"/>"),
@@ -221,15 +214,15 @@ TEST(TcpIpConfig, OpensInDhcpOrStaticMode)
     };
     for (const Row& row : rows) {
         CTcpIpConfigPresenter p;
-        p.Open(Loaded(row.addr));
-        EXPECT_EQ(p.DhcpMode(), row.dhcp) << row.addr;
-        EXPECT_EQ(p.DhcpNameEnabled(), row.dhcp) << row.addr;
-        EXPECT_EQ(p.AddressFieldsEnabled(), !row.dhcp) << row.addr;
+        const CTcpIpConfigState s = p.Open(Loaded(row.addr));
+        EXPECT_EQ(s.input.dhcp, row.dhcp) << row.addr;
+        EXPECT_EQ(s.dhcpNameEnabled, row.dhcp) << row.addr;
+        EXPECT_EQ(s.addressFieldsEnabled, !row.dhcp) << row.addr;
         auto shown = [](const CIpAddressValue& v) { return v.Complete() ? v.Text() : std::string(); };
-        EXPECT_EQ(shown(p.address), row.ip) << row.addr;
-        EXPECT_EQ(shown(p.mask), row.mask) << row.addr;
-        EXPECT_EQ(shown(p.gateway), row.gateway) << row.addr;
-        EXPECT_EQ(p.dhcpName, row.name) << row.addr;
+        EXPECT_EQ(shown(s.input.address), row.ip) << row.addr;
+        EXPECT_EQ(shown(s.input.mask), row.mask) << row.addr;
+        EXPECT_EQ(shown(s.input.gateway), row.gateway) << row.addr;
+        EXPECT_EQ(s.input.dhcpName, row.name) << row.addr;
     }
 }
 
@@ -246,16 +239,17 @@ TEST(TcpIpConfig, MaskFromTheAddressClassWhenTheMaskGetsTheFocus)
     };
     for (const Row& row : rows) {
         CTcpIpConfigPresenter p;
-        p.address = CIpAddressValue::Parse(row.address);
-        p.mask = CIpAddressValue::Parse("255.255.252.0");  // whatever was there before
-        p.MaskFocused();
-        EXPECT_EQ(p.mask.Text(), row.mask) << row.address;
+        CTcpIpConfigInput in;
+        in.address = CIpAddressValue::Parse(row.address);
+        in.mask = CIpAddressValue::Parse("255.255.252.0");  // whatever was there before
+        EXPECT_EQ(p.MaskEntered(in).input.mask.Text(), row.mask) << row.address;
     }
     // an incomplete address leaves the mask, blank or not
     CTcpIpConfigPresenter p;
-    p.address.parts = {10, 1, std::nullopt, 3};
-    EXPECT_FALSE(p.MaskFocused());
-    EXPECT_TRUE(p.mask.Blank());
+    CTcpIpConfigInput in;
+    in.address.parts = {10, 1, std::nullopt, 3};
+    EXPECT_EQ(p.MaskEntered(in).input, in);
+    EXPECT_TRUE(p.State().input.mask.Blank());
 }
 
 TEST(TcpIpConfig, StaticChecksInOrder)
@@ -279,10 +273,10 @@ TEST(TcpIpConfig, StaticChecksInOrder)
         CConfigDocument doc = Loaded(before);
         const std::string text = doc.GetText();
         CTcpIpConfigPresenter p;
-        p.Open(doc);
-        p.address = CIpAddressValue::Parse(row.address);
-        p.mask = CIpAddressValue::Parse(row.mask);
-        const CFunctionApply r = p.Apply(doc);
+        CTcpIpConfigInput in = p.Open(doc).input;
+        in.address = CIpAddressValue::Parse(row.address);
+        in.mask = CIpAddressValue::Parse(row.mask);
+        const CFunctionApply r = p.Apply(in, doc);
         EXPECT_EQ(r.message, row.message) << row.address << " " << row.mask;
         EXPECT_EQ(r.accepted, std::string(row.message).empty());
         if (!r.accepted) {
@@ -294,12 +288,13 @@ TEST(TcpIpConfig, StaticChecksInOrder)
     // one blank number is as bad as four
     CConfigDocument doc = Loaded("");
     CTcpIpConfigPresenter p;
-    p.address.parts = {10, 1, 2, std::nullopt};
-    p.mask = CIpAddressValue::Of(255, 0, 0, 0);
-    EXPECT_EQ(p.Apply(doc).message, "All fields for IP address must be completed.");
-    p.address = CIpAddressValue::Of(10, 1, 2, 3);
-    p.mask.parts[3].reset();
-    EXPECT_EQ(p.Apply(doc).message, "All fields for subnet mask must be completed.");
+    CTcpIpConfigInput in;
+    in.address.parts = {10, 1, 2, std::nullopt};
+    in.mask = CIpAddressValue::Of(255, 0, 0, 0);
+    EXPECT_EQ(p.Apply(in, doc).message, "All fields for IP address must be completed.");
+    in.address = CIpAddressValue::Of(10, 1, 2, 3);
+    in.mask.parts[3].reset();
+    EXPECT_EQ(p.Apply(in, doc).message, "All fields for subnet mask must be completed.");
 }
 
 TEST(TcpIpConfig, StaticAndDhcpWritesAndTheSettingTheyUpdate)
@@ -330,12 +325,9 @@ TEST(TcpIpConfig, StaticAndDhcpWritesAndTheSettingTheyUpdate)
             Loaded("<ADDR ip=\"192.168.1.50\" msk=\"255.255.255.0\" gtw=\"192.168.1.1\" dhcp=\"x\" sw=\"3\"/>\r\n");
         CTcpIpConfigPresenter p;
         p.Open(doc);
-        p.SetDhcpMode(row.dhcp);
-        p.address = CIpAddressValue::Parse(row.address);
-        p.mask = CIpAddressValue::Parse(row.mask);
-        p.gateway = CIpAddressValue::Parse(row.gateway);
-        p.dhcpName = row.dhcpName;
-        const CFunctionApply r = p.Apply(doc);
+        const CTcpIpConfigInput in{row.dhcp, CIpAddressValue::Parse(row.address), CIpAddressValue::Parse(row.mask),
+                                   CIpAddressValue::Parse(row.gateway), row.dhcpName};
+        const CFunctionApply r = p.Apply(in, doc);
         EXPECT_TRUE(r.accepted) << row.name << ": " << r.message;
         EXPECT_NE(doc.GetText().find(row.written), std::string::npos) << row.name << "\n" << doc.GetText();
         EXPECT_EQ(r.update, (CConnectionSettingUpdate{Setting::IpAddress, row.setting})) << row.name;
@@ -363,27 +355,25 @@ TEST(FunctionWindows, AFailedWriteKeepsTheWindowOpenWithItsMessage)
          [](CConfigDocument& d) {
              CSoftwareAddressPresenter p;
              p.Open(d);
-             p.SetUseSoftwareAddressing(true);
-             p.SetAddressText("9");
-             return p.Apply(d);
+             return p.Apply({true, "9"}, d);
          },
          "Error: could not set the software address in the CONFIG.XML file stream"},
         {"tcp/ip static",
          [](CConfigDocument& d) {
              CTcpIpConfigPresenter p;
-             p.Open(d);
-             p.address = CIpAddressValue::Of(10, 0, 0, 2);
-             p.mask = CIpAddressValue::Of(255, 0, 0, 0);
-             return p.Apply(d);
+             CTcpIpConfigInput in = p.Open(d).input;
+             in.address = CIpAddressValue::Of(10, 0, 0, 2);
+             in.mask = CIpAddressValue::Of(255, 0, 0, 0);
+             return p.Apply(in, d);
          },
          "Error: could not set the settings in the CONFIG.XML file stream"},
         {"tcp/ip dhcp",  // reported too, rather than sending the document unchanged
          [](CConfigDocument& d) {
              CTcpIpConfigPresenter p;
-             p.Open(d);
-             p.SetDhcpMode(true);
-             p.dhcpName = "sign";
-             return p.Apply(d);
+             CTcpIpConfigInput in = p.Open(d).input;
+             in.dhcp = true;
+             in.dhcpName = "sign";
+             return p.Apply(in, d);
          },
          "Error: could not set the settings in the CONFIG.XML file stream"},
     };

@@ -28,19 +28,28 @@ inline constexpr const char* kJxClockDescriptionHeading = "MODE DESCRIPTION\n\n"
 inline constexpr const char* kJxClockDescriptionPlaceholder = "Mode Description\n\n";
 inline constexpr const char* kJxClockModeWriteFailed = "Error: could not set the clock mode to the CONFIG.XML file stream";
 
+// What the window shows: the selected list item (its index is its clk
+// value; -1 none) and the description field's text.
+struct CClockModeState {
+    int selection = -1;
+    std::string description = kJxClockDescriptionPlaceholder;
+
+    bool operator==(const CClockModeState&) const = default;
+};
+
 class CClockModePresenter {
 public:
     // The document's clk (0 when TIME or clk is absent); a mode the list
     // does not have opens on "Auto Detect".
-    void Open(const CConfigDocument& document);
+    CClockModeState Open(const CConfigDocument& document);
     // The operator picked another item; indexes outside the list are ignored.
-    void Select(int index);
-    int Selection() const { return m_selection; }
-    // The description field's text for the selection.
-    std::string Description() const;
+    CClockModeState Select(int index);
+    const CClockModeState& State() const { return m_state; }
     // "&Set Clock Mode": clk := the selected index.
     CFunctionApply Apply(CConfigDocument& document) const;
 
 private:
-    int m_selection = -1;
+    CClockModeState Selected(int index);
+
+    CClockModeState m_state;
 };

@@ -20,10 +20,18 @@ const typename Table::value_type* Entry(const Table& table, int32_t index)
 
 }  // namespace
 
-CDisplayTypeEditor::CDisplayTypeEditor(const CXmlDocument& catalogue) : m_panel(catalogue)
+CDisplayTypeEditor::CDisplayTypeEditor(const CXmlDocument& catalogue) : m_panel(catalogue) {}
+
+bool CDisplayTypeEditor::Chose(bool changed)
 {
-    m_panel.onChoiceChanged = [this] { Compose(true); };
+    if (changed) Compose(true);
+    return changed;
 }
+
+bool CDisplayTypeEditor::ChooseHeight(int32_t index) { return Chose(m_panel.ChooseHeight(index)); }
+bool CDisplayTypeEditor::ChooseWidth(int32_t index) { return Chose(m_panel.ChooseWidth(index)); }
+bool CDisplayTypeEditor::ChooseColourDepth(int32_t index) { return Chose(m_panel.ChooseColourDepth(index)); }
+bool CDisplayTypeEditor::ChooseModule(int32_t index) { return Chose(m_panel.ChooseModule(index)); }
 
 std::string CDisplayTypeEditor::FormatDisplayType(const std::string& height, const std::string& width,
                                                   const std::string& colourCode, const std::string& technologyCode)

@@ -20,8 +20,17 @@ public:
     CDisplayTypeEditor(const CDisplayTypeEditor&) = delete;
     CDisplayTypeEditor& operator=(const CDisplayTypeEditor&) = delete;
 
-    CTechnologyPanelModel& Panel() { return m_panel; }
+    // The panel's lists and selections. The operator's choices go through
+    // the Choose methods below, so that the display type follows them.
     const CTechnologyPanelModel& Panel() const { return m_panel; }
+
+    // The operator chose an item of the panel: the display type, module
+    // identifier and Display Name are composed anew. False, and nothing
+    // changes, for an item the list does not have.
+    bool ChooseHeight(int32_t index);
+    bool ChooseWidth(int32_t index);
+    bool ChooseColourDepth(int32_t index);
+    bool ChooseModule(int32_t index);
 
     // The Technology list: selection (-1: none) and whether it takes input.
     int32_t technologySelection = 0;
@@ -50,6 +59,8 @@ public:
                                          const std::string& width, const std::string& colourName);
 
 private:
+    bool Chose(bool changed);
+
     CTechnologyPanelModel m_panel;
     std::string m_displayType;
     std::string m_moduleId;

@@ -13,29 +13,47 @@ int32_t JxEditNumber(const std::string& text)
     return value;
 }
 
-void CSoftwareAddressPresenter::Open(const CConfigDocument& document)
+namespace {
+// The address text corrected to 1..240; the text itself when it stands.
+std::string CorrectedAddress(const std::string& text)
+{
+    const int32_t value = JxEditNumber(text);
+    if (value < kJxSoftwareAddressMin) return std::to_string(kJxSoftwareAddressMin);
+    if (value > kJxSoftwareAddressMax) return std::to_string(kJxSoftwareAddressMax);
+    return text;
+}
+}  // namespace
+
+CSoftwareAddressState CSoftwareAddressPresenter::Open(const CConfigDocument& document)
 {
     int32_t sw = 0;
     document.GetSoftwareAddress(sw);
-    m_use = sw >= kJxSoftwareAddressMin && sw <= kJxSoftwareAddressMax;
-    m_text = m_use ? std::to_string(sw) : "1";
+    const bool use = sw >= kJxSoftwareAddressMin && sw <= kJxSoftwareAddressMax;
+    return Change({use, use ? std::to_string(sw) : "1"});
 }
 
-bool CSoftwareAddressPresenter::LeaveAddressEdit()
+CSoftwareAddressState CSoftwareAddressPresenter::Change(const CSoftwareAddressInput& input)
 {
-    const int32_t value = JxEditNumber(m_text);
-    if (value < kJxSoftwareAddressMin) m_text = std::to_string(kJxSoftwareAddressMin);
-    else if (value > kJxSoftwareAddressMax) m_text = std::to_string(kJxSoftwareAddressMax);
-    else return false;
-    return true;
+    m_state = {input, input.useSoftwareAddressing, false};
+    return m_state;
 }
 
-CFunctionApply CSoftwareAddressPresenter::Apply(CConfigDocument& document)
+CSoftwareAddressState CSoftwareAddressPresenter::LeaveAddressEdit(const CSoftwareAddressInput& input)
+{
+    Change(input);
+    const std::string corrected = CorrectedAddress(input.addressText);
+    m_state.selectAddress = corrected != input.addressText;
+    m_state.input.addressText = corrected;
+    return m_state;
+}
+
+CFunctionApply CSoftwareAddressPresenter::Apply(const CSoftwareAddressInput& input, CConfigDocument& document)
 {
     int32_t sw = 0;
-    if (m_use) {
-        LeaveAddressEdit();
-        sw = JxEditNumber(m_text);
+    Change(input);
+    if (input.useSoftwareAddressing) {
+        m_state.input.addressText = CorrectedAddress(input.addressText);
+        sw = JxEditNumber(m_state.input.addressText);
     }
     CFunctionApply result;
     if (!document.SetSoftwareAddress(sw)) {
@@ -44,6 +62,7 @@ CFunctionApply CSoftwareAddressPresenter::Apply(CConfigDocument& document)
         return result;
     }
     result.accepted = true;
-    result.update = {CConnectionSettingUpdate::Setting::NetworkAddress, m_use ? std::to_string(sw) : "1"};
+    result.update = {CConnectionSettingUpdate::Setting::NetworkAddress,
+                     input.useSoftwareAddressing ? std::to_string(sw) : "1"};
     return result;
 }

@@ -13,36 +13,47 @@ CIpAddressValue JxClassMask(int firstNumber)
     return {};
 }
 
-void CTcpIpConfigPresenter::Open(const CConfigDocument& document)
+CTcpIpConfigState CTcpIpConfigPresenter::Open(const CConfigDocument& document)
 {
     std::string ip, msk, gtw, name;
     document.GetIpAddress(ip);
     document.GetSubnetMask(msk);
     document.GetGateway(gtw);
     document.GetDhcpName(name);
-    address = CIpAddressValue::Parse(ip);
-    mask = CIpAddressValue::Parse(msk);
-    gateway = CIpAddressValue::Parse(gtw);
-    dhcpName = name;
-    m_dhcp = strcasecmp(ip.c_str(), kJxDhcpAddress) == 0;
+    CTcpIpConfigInput input;
+    input.address = CIpAddressValue::Parse(ip);
+    input.mask = CIpAddressValue::Parse(msk);
+    input.gateway = CIpAddressValue::Parse(gtw);
+    input.dhcpName = name;
+    input.dhcp = strcasecmp(ip.c_str(), kJxDhcpAddress) == 0;
+    return Change(input);
 }
 
-bool CTcpIpConfigPresenter::MaskFocused()
+CTcpIpConfigState CTcpIpConfigPresenter::Change(const CTcpIpConfigInput& input)
 {
-    if (!address.Complete()) return false;
-    const CIpAddressValue classMask = JxClassMask(address.Part(0));
-    if (classMask.Blank()) return false;
-    mask = classMask;
-    return true;
+    m_state = {input, input.dhcp, !input.dhcp};
+    return m_state;
 }
 
-CFunctionApply CTcpIpConfigPresenter::Apply(CConfigDocument& document) const
+CTcpIpConfigState CTcpIpConfigPresenter::MaskEntered(const CTcpIpConfigInput& input)
 {
+    Change(input);
+    if (!input.address.Complete()) return m_state;
+    const CIpAddressValue classMask = JxClassMask(input.address.Part(0));
+    if (!classMask.Blank()) m_state.input.mask = classMask;
+    return m_state;
+}
+
+CFunctionApply CTcpIpConfigPresenter::Apply(const CTcpIpConfigInput& input, CConfigDocument& document)
+{
+    Change(input);
+    const CIpAddressValue& address = input.address;
+    const CIpAddressValue& mask = input.mask;
     CFunctionApply result;
-    if (m_dhcp) {
+    if (input.dhcp) {
         // Every write is checked: a document that took none of them would
         // otherwise go back to the display unchanged and be reported as sent.
-        const bool written = document.SetDhcpName(dhcpName) && document.SetIpAddress(kJxDhcpAddress) &&
+        const bool written = document.SetDhcpName(input.dhcpName) && document.SetIpAddress(kJxDhcpAddress) &&
                              document.SetSubnetMask(kJxDhcpAddress);
         if (!written) {
             result.kind = JxMessageKind::Critical;
@@ -50,7 +61,7 @@ CFunctionApply CTcpIpConfigPresenter::Apply(CConfigDocument& document) const
             return result;
         }
         result.accepted = true;
-        result.update = {CConnectionSettingUpdate::Setting::IpAddress, dhcpName};
+        result.update = {CConnectionSettingUpdate::Setting::IpAddress, input.dhcpName};
         return result;
     }
 
@@ -66,7 +77,7 @@ CFunctionApply CTcpIpConfigPresenter::Apply(CConfigDocument& document) const
     const std::string ip = address.Text();
     // SetGateway writes "0.0.0.0" (a blank gateway) as no gateway.
     const bool written = document.SetIpAddress(ip) && document.SetSubnetMask(mask.Text()) &&
-                         document.SetGateway(gateway.Text()) && document.SetDhcpName("");
+                         document.SetGateway(input.gateway.Text()) && document.SetDhcpName("");
     if (!written) {
         result.kind = JxMessageKind::Critical;
         result.message = kJxTcpIpWriteFailed;

@@ -21,39 +21,48 @@ inline constexpr const char* kJxTcpIpWriteFailed = "Error: could not set the set
 // The ip a DHCP-configured controller carries.
 inline constexpr const char* kJxDhcpAddress = "0.0.0.0";
 
-class CTcpIpConfigPresenter {
-public:
-    // Fields from ip, msk, gtw (blank unless a well-formed address) and dhcp;
-    // DHCP mode exactly when ip is "0.0.0.0".
-    void Open(const CConfigDocument& document);
-
-    bool DhcpMode() const { return m_dhcp; }
-    // One of the two radio buttons was chosen.
-    void SetDhcpMode(bool dhcp) { m_dhcp = dhcp; }
-    bool DhcpNameEnabled() const { return m_dhcp; }
-    bool AddressFieldsEnabled() const { return !m_dhcp; }
-
-    // The fields as the window shows them; the window writes back what the
-    // operator changed before it calls MaskFocused or Apply.
+// What the operator has set in the window.
+struct CTcpIpConfigInput {
+    bool dhcp = false;
     CIpAddressValue address;
     CIpAddressValue mask;
     CIpAddressValue gateway;
     std::string dhcpName;
 
-    // The operator moved into the Subnet Mask field: with a complete
-    // address, the mask becomes the one of the address class (first number
-    // 0-127: 255.0.0.0, 128-191: 255.255.0.0, 192-223: 255.255.255.0; 224
-    // and above: left alone). True when the mask was set.
-    bool MaskFocused();
+    bool operator==(const CTcpIpConfigInput&) const = default;
+};
+
+// What the window shows: the input and which fields take input.
+struct CTcpIpConfigState {
+    CTcpIpConfigInput input;
+    bool dhcpNameEnabled = false;
+    bool addressFieldsEnabled = true;
+
+    bool operator==(const CTcpIpConfigState&) const = default;
+};
+
+class CTcpIpConfigPresenter {
+public:
+    // Fields from ip, msk, gtw (blank unless a well-formed address) and dhcp;
+    // DHCP mode exactly when ip is "0.0.0.0".
+    CTcpIpConfigState Open(const CConfigDocument& document);
+    // One of the two radio buttons was chosen, or a field changed.
+    CTcpIpConfigState Change(const CTcpIpConfigInput& input);
+    // The operator moved into the Subnet Mask field: with a complete address,
+    // the mask becomes the one of the address class (first number 0-127:
+    // 255.0.0.0, 128-191: 255.255.0.0, 192-223: 255.255.255.0; 224 and
+    // above: left alone).
+    CTcpIpConfigState MaskEntered(const CTcpIpConfigInput& input);
+    const CTcpIpConfigState& State() const { return m_state; }
 
     // "Set TCP/IP &Configuration". Static mode: the checks in order (the
     // first failure is the message, nothing is written), then ip, msk, gtw
     // (a blank gateway is none) and an empty dhcp. DHCP mode: dhcp := the
     // name, ip and msk "0.0.0.0", gtw left as it is.
-    CFunctionApply Apply(CConfigDocument& document) const;
+    CFunctionApply Apply(const CTcpIpConfigInput& input, CConfigDocument& document);
 
 private:
-    bool m_dhcp = false;
+    CTcpIpConfigState m_state;
 };
 
 // The subnet mask of the address class of `firstNumber`; blank for 224 and above.

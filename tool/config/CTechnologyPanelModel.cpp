@@ -166,7 +166,6 @@ bool CTechnologyPanelModel::ChooseHeight(int32_t index)
 {
     if (!InRange(index, HeightItems().size())) return false;
     m_height = index;
-    Notify();
     return true;
 }
 
@@ -174,7 +173,6 @@ bool CTechnologyPanelModel::ChooseWidth(int32_t index)
 {
     if (!InRange(index, WidthItems().size())) return false;
     m_width = index;
-    Notify();
     return true;
 }
 
@@ -182,7 +180,6 @@ bool CTechnologyPanelModel::ChooseColourDepth(int32_t index)
 {
     if (!ColourDepthEnabled() || !SelectColourDepth(index)) return false;
     ReloadModuleList();
-    Notify();
     return true;
 }
 
@@ -190,11 +187,10 @@ bool CTechnologyPanelModel::ChooseModule(int32_t index)
 {
     if (!InRange(index, m_modules.size())) return false;
     m_module = index;
-    Notify();
     return true;
 }
 
-void CTechnologyPanelModel::Notify()
+CTechnologyPanelState CTechnologyPanelModel::State() const
 {
-    if (onChoiceChanged) onChoiceChanged();
+    return {m_technology, Caption(), ColourDepthEnabled(), m_height, m_width, m_colourDepth, m_module, m_modules};
 }

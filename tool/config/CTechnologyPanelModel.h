@@ -13,7 +13,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +50,23 @@ inline constexpr std::array<JxColourDepth, 6> kJxColourDepths = {{
 struct JxModuleItem {
     std::string type;
     int32_t data;
+
+    bool operator==(const JxModuleItem&) const = default;
+};
+
+// What the panel shows: its caption, the selections of its four lists (-1:
+// none), whether the Colour Depth list takes input, and the Module Type items.
+struct CTechnologyPanelState {
+    int32_t technology = 0;
+    std::string caption;
+    bool colourDepthEnabled = true;
+    int32_t height = -1;
+    int32_t width = -1;
+    int32_t colourDepth = -1;
+    int32_t module = -1;
+    std::vector<JxModuleItem> moduleItems;
+
+    bool operator==(const CTechnologyPanelState&) const = default;
 };
 
 class CTechnologyPanelModel {
@@ -62,10 +78,6 @@ public:
     CTechnologyPanelModel(const CTechnologyPanelModel&) = delete;
     CTechnologyPanelModel& operator=(const CTechnologyPanelModel&) = delete;
 
-    // Called after the operator changed a choice (the Set Configuration
-    // window recomposes the display type). Reloads alone do not call it.
-    std::function<void()> onChoiceChanged;
-
     // ---- lists ---------------------------------------------------------------
     // Height: "7", then 8 to 512 in steps of 8. Width: 8 to 1024 in steps of 8.
     static const std::vector<std::string>& HeightItems();
@@ -74,6 +86,7 @@ public:
     const std::vector<JxModuleItem>& ModuleItems() const { return m_modules; }
 
     // ---- state ---------------------------------------------------------------
+    CTechnologyPanelState State() const;
     int32_t Technology() const { return m_technology; }
     const char* Caption() const;                  // the technology's list item
     bool ColourDepthEnabled() const { return m_technology == 0; }
@@ -108,17 +121,17 @@ public:
     // selection stays when none does.
     bool SelectModuleById(std::string_view moduleId);
 
-    // ---- the operator's choices (each notifies) -------------------------------
+    // ---- the operator's choices ------------------------------------------------
+    // Each is false, and nothing changes, for an index the list does not have.
+    // The Set Configuration window makes them through CDisplayTypeEditor,
+    // which recomposes the display type after each.
     bool ChooseHeight(int32_t index);
     bool ChooseWidth(int32_t index);
-    // Reloads the module list, then notifies. Ignored while the colour depth
-    // list is disabled.
+    // Reloads the module list. Ignored while the colour depth list is disabled.
     bool ChooseColourDepth(int32_t index);
     bool ChooseModule(int32_t index);
 
 private:
-    void Notify();
-
     const CXmlDocument& m_catalogue;
     int32_t m_technology = 0;
     int32_t m_height = -1;

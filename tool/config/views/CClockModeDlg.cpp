@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 CClockModeDlg::CClockModeDlg(QWidget* parent, CConfigDocument& document)
@@ -25,13 +26,17 @@ CClockModeDlg::CClockModeDlg(QWidget* parent, CConfigDocument& document)
     layout->addWidget(m_description, 1);
     AddButtons(layout, "&Set Clock Mode");
 
-    m_rules.Open(document);
-    m_list->setCurrentIndex(m_list->findData(m_rules.Selection()));
-    m_description->setText(QString::fromLatin1(m_rules.Description()));
-    connect(m_list, &QComboBox::currentIndexChanged, this, [this](int index) {
-        m_rules.Select(m_list->itemData(index).toInt());
-        m_description->setText(QString::fromLatin1(m_rules.Description()));
-    });
+    Show(m_rules.Open(document));
+    connect(m_list, &QComboBox::currentIndexChanged, this, [this] { Show(m_rules.Select(Collect())); });
 }
+
+void CClockModeDlg::Show(const CClockModeState& state)
+{
+    const QSignalBlocker quiet(m_list);
+    m_list->setCurrentIndex(m_list->findData(state.selection));
+    m_description->setText(QString::fromLatin1(state.description));
+}
+
+int CClockModeDlg::Collect() const { return m_list->currentData().toInt(); }
 
 void CClockModeDlg::OnSet() { Finish(m_rules.Apply(m_document)); }

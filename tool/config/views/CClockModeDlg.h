@@ -17,6 +17,10 @@ protected:
     void OnSet() override;
 
 private:
+    void Show(const CClockModeState& state);
+    // The selected item's clk value.
+    int Collect() const;
+
     CClockModePresenter m_rules;
     QComboBox* m_list;
     QLabel* m_description;

@@ -33,38 +33,36 @@ CSoftwareAddressDlg::CSoftwareAddressDlg(QWidget* parent, CConfigDocument& docum
     setMinimumWidth(fontMetrics().averageCharWidth() * 56);
     AddButtons(layout, "Set &Software Address");
 
-    m_rules.Open(document);
-    Show();
+    Show(m_rules.Open(document));
     m_address->installEventFilter(this);
-    connect(m_use, &QCheckBox::clicked, this, [this](bool on) {
-        m_rules.SetUseSoftwareAddressing(on);
-        Show();
-    });
-    connect(m_address, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_rules.SetAddressText(text.toLatin1().toStdString()); });
+    connect(m_use, &QCheckBox::clicked, this, [this] { Show(m_rules.Change(Collect())); });
+    connect(m_address, &QLineEdit::textEdited, this, [this] { m_rules.Change(Collect()); });
 }
 
-void CSoftwareAddressDlg::Show()
+void CSoftwareAddressDlg::Show(const CSoftwareAddressState& state)
 {
-    m_use->setChecked(m_rules.UseSoftwareAddressing());
-    m_address->setEnabled(m_rules.AddressEnabled());
-    if (m_address->text().toStdString() != m_rules.AddressText())
-        m_address->setText(QString::fromLatin1(m_rules.AddressText()));
+    m_use->setChecked(state.input.useSoftwareAddressing);
+    m_address->setEnabled(state.addressEnabled);
+    if (m_address->text().toStdString() != state.input.addressText)
+        m_address->setText(QString::fromLatin1(state.input.addressText));
+    // The edit drops its selection as it loses the focus: select after that.
+    if (state.selectAddress) QMetaObject::invokeMethod(m_address, &QLineEdit::selectAll, Qt::QueuedConnection);
+}
+
+CSoftwareAddressInput CSoftwareAddressDlg::Collect() const
+{
+    return {m_use->isChecked(), m_address->text().toLatin1().toStdString()};
 }
 
 bool CSoftwareAddressDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_address && event->type() == QEvent::FocusOut && m_rules.LeaveAddressEdit()) {
-        m_address->setText(QString::fromLatin1(m_rules.AddressText()));
-        // The edit drops its selection as it loses the focus: select after that.
-        QMetaObject::invokeMethod(m_address, &QLineEdit::selectAll, Qt::QueuedConnection);
-    }
+    if (watched == m_address && event->type() == QEvent::FocusOut) Show(m_rules.LeaveAddressEdit(Collect()));
     return CFunctionDlg::eventFilter(watched, event);
 }
 
 void CSoftwareAddressDlg::OnSet()
 {
-    const CFunctionApply result = m_rules.Apply(m_document);
-    Show();  // the address as it was written
+    const CFunctionApply result = m_rules.Apply(Collect(), m_document);
+    Show(m_rules.State());  // the address as it was written
     Finish(result);
 }

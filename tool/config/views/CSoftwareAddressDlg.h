@@ -19,7 +19,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Show();
+    void Show(const CSoftwareAddressState& state);
+    CSoftwareAddressInput Collect() const;
 
     CSoftwareAddressPresenter m_rules;
     QCheckBox* m_use;

@@ -81,49 +81,34 @@ CTcpIpConfigDlg::CTcpIpConfigDlg(QWidget* parent, CConfigDocument& document)
     modes->addButton(m_static);
     AddButtons(layout, "Set TCP/IP &Configuration");
 
-    m_rules.Open(document);
-    m_address->SetValue(m_rules.address);
-    m_mask->SetValue(m_rules.mask);
-    m_gateway->SetValue(m_rules.gateway);
-    m_dhcpName->setText(QString::fromLatin1(m_rules.dhcpName));
-    ShowMode();
-
-    connect(m_dhcp, &QRadioButton::clicked, this, [this] {
-        m_rules.SetDhcpMode(true);
-        ShowMode();
-    });
-    connect(m_static, &QRadioButton::clicked, this, [this] {
-        m_rules.SetDhcpMode(false);
-        ShowMode();
-    });
+    Show(m_rules.Open(document));
+    connect(m_dhcp, &QRadioButton::clicked, this, [this] { Show(m_rules.Change(Collect())); });
+    connect(m_static, &QRadioButton::clicked, this, [this] { Show(m_rules.Change(Collect())); });
     // Only a move into the field fills it: a check's message box that hands
     // the focus back must leave the operator's mask for its own check.
-    connect(m_mask, &CIpAddressEdit::operatorEntered, this, [this] {
-        Collect();
-        if (m_rules.MaskFocused()) m_mask->SetValue(m_rules.mask);
-    });
+    connect(m_mask, &CIpAddressEdit::operatorEntered, this, [this] { Show(m_rules.MaskEntered(Collect())); });
 }
 
-void CTcpIpConfigDlg::ShowMode()
+void CTcpIpConfigDlg::Show(const CTcpIpConfigState& state)
 {
-    m_dhcp->setChecked(m_rules.DhcpMode());
-    m_static->setChecked(!m_rules.DhcpMode());
-    m_dhcpName->setEnabled(m_rules.DhcpNameEnabled());
-    m_address->setEnabled(m_rules.AddressFieldsEnabled());
-    m_mask->setEnabled(m_rules.AddressFieldsEnabled());
-    m_gateway->setEnabled(m_rules.AddressFieldsEnabled());
+    const CTcpIpConfigInput& in = state.input;
+    m_dhcp->setChecked(in.dhcp);
+    m_static->setChecked(!in.dhcp);
+    if (m_address->Value() != in.address) m_address->SetValue(in.address);
+    if (m_mask->Value() != in.mask) m_mask->SetValue(in.mask);
+    if (m_gateway->Value() != in.gateway) m_gateway->SetValue(in.gateway);
+    if (m_dhcpName->text().toLatin1().toStdString() != in.dhcpName)
+        m_dhcpName->setText(QString::fromLatin1(in.dhcpName));
+    m_dhcpName->setEnabled(state.dhcpNameEnabled);
+    m_address->setEnabled(state.addressFieldsEnabled);
+    m_mask->setEnabled(state.addressFieldsEnabled);
+    m_gateway->setEnabled(state.addressFieldsEnabled);
 }
 
-void CTcpIpConfigDlg::Collect()
+CTcpIpConfigInput CTcpIpConfigDlg::Collect() const
 {
-    m_rules.address = m_address->Value();
-    m_rules.mask = m_mask->Value();
-    m_rules.gateway = m_gateway->Value();
-    m_rules.dhcpName = m_dhcpName->text().toLatin1().toStdString();
+    return {m_dhcp->isChecked(), m_address->Value(), m_mask->Value(), m_gateway->Value(),
+            m_dhcpName->text().toLatin1().toStdString()};
 }
 
-void CTcpIpConfigDlg::OnSet()
-{
-    Collect();
-    Finish(m_rules.Apply(m_document));
-}
+void CTcpIpConfigDlg::OnSet() { Finish(m_rules.Apply(Collect(), m_document)); }

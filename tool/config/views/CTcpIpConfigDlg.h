@@ -19,8 +19,8 @@ protected:
     void OnSet() override;
 
 private:
-    void ShowMode();
-    void Collect();
+    void Show(const CTcpIpConfigState& state);
+    CTcpIpConfigInput Collect() const;
 
     CTcpIpConfigPresenter m_rules;
     QRadioButton* m_dhcp;
