@@ -86,8 +86,9 @@ struct CBlockRequestForm {
 // for the faults that act within transfers.
 CCommandReply TransferReply(CCommandSet set, uint8_t command, CCommandReply::Transfer mark, size_t size = 8);
 
-// Refuses with `error`: the reply's error byte (where its command set puts it), and its copy at `errorCopy` where a family
-// repeats it (0: none); ": why" is added to the note when `why` is given.
+// Refuses with `error`: the reply's error byte (where its command set puts
+// it), and its copy at `errorCopy` where a family repeats it (0: none);
+// ": why" is added to the note when `why` is given.
 CCommandReply Refuse(CCommandReply& r, uint8_t error, const std::string& why = {}, size_t errorCopy = 0);
 
 // Takes a data block into `in`; the reply refuses a block that is too short,

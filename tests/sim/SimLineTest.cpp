@@ -284,7 +284,8 @@ TEST(SimLine, BlockTransfersOfEveryFamily)
             Bytes r = f.Block(f.dataBlock, number, f.dataAt + size);
             const size_t from = (number - 1u) * size;
             const size_t count = std::min<size_t>(size, data.size() - from);
-            std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(from), count, r.begin() + static_cast<std::ptrdiff_t>(f.dataAt));
+            std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(from), count,
+                        r.begin() + static_cast<std::ptrdiff_t>(f.dataAt));
             return r;
         };
         auto part = [&](size_t from, size_t count) {

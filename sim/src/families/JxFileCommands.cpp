@@ -31,8 +31,11 @@ const size_t kNewNameOffset = 113;
 const uint16_t kBlockSize = 246;
 const size_t kGetReplySize = 152;
 const size_t kGetErrorCopy = 124;  // a get header's reply repeats its error byte here
-const CDataBlockForm kDataBlockForm{
-    .set = CCommandSet::Extended, .command = kDataBlock, .numberOffset = 3, .dataOffset = 9, .idle = "no file is being received"};
+const CDataBlockForm kDataBlockForm{.set = CCommandSet::Extended,
+                                    .command = kDataBlock,
+                                    .numberOffset = 3,
+                                    .dataOffset = 9,
+                                    .idle = "no file is being received"};
 const CBlockRequestForm kBlockRequestForm{
     .set = CCommandSet::Extended, .command = kBlockRequest, .numberOffset = 3, .idle = "no file is being sent"};
 

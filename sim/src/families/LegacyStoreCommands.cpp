@@ -31,8 +31,11 @@ const size_t kStoreHeaderSize = 33;      // through the length field
 const size_t kRetrieveReplySize = 64;
 const size_t kListReplySize = 16;
 const size_t kRetrieveErrorCopy = 32;  // a retrieval header's reply repeats its error byte here
-const CDataBlockForm kDataBlockForm{
-    .set = CCommandSet::SingleByte, .command = kDataBlock, .numberOffset = 2, .dataOffset = 8, .idle = "nothing is being received"};
+const CDataBlockForm kDataBlockForm{.set = CCommandSet::SingleByte,
+                                    .command = kDataBlock,
+                                    .numberOffset = 2,
+                                    .dataOffset = 8,
+                                    .idle = "nothing is being received"};
 const CBlockRequestForm kBlockRequestForm{
     .set = CCommandSet::SingleByte, .command = kBlockRequest, .numberOffset = 2, .idle = "nothing is being sent"};
 
