@@ -2,6 +2,8 @@
 // it stays silent, how its faults look on the wire.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "Documents.h"
 #include "RawHost.h"
 #include "TempDir.h"
@@ -205,6 +207,132 @@ TEST(SimLine, CutInTheMiddleOfATransferClosesTheConnection)
     EXPECT_EQ(std::string(config.begin(), config.begin() + 5), "<?xml");
     RawHost next = RawHost::Tcp(sim.TcpPort());
     EXPECT_EQ(next.Exchange(Sync(1)), Sync(1));
+}
+
+// Where a family's block frames put things: the Jx file family's extended
+// sub-commands, or the older command set's single-byte codes.
+struct BlockFamily {
+    const char* name;
+    bool extended;
+    uint8_t sendHeader, dataBlock, getHeader, blockRequest;
+    size_t numberAt;   // block number, in request and reply
+    size_t dataAt;     // data of a data block
+    uint16_t maxBlock;  // data bytes in a block
+
+    size_t ErrorAt() const { return extended ? 2 : 1; }
+    Bytes Request(uint8_t command, size_t length) const
+    {
+        if (extended) return JxRequest(command, length);
+        Bytes r(length, 0);
+        r[0] = command;
+        return r;
+    }
+    Bytes Block(uint8_t command, uint16_t number, size_t length) const
+    {
+        Bytes r = Request(command, length);
+        r[numberAt] = static_cast<uint8_t>(number);
+        r[numberAt + 1] = static_cast<uint8_t>(number >> 8);
+        return r;
+    }
+    Bytes BlockReply(uint8_t command, uint8_t error, uint16_t number, const Bytes& data = {}) const
+    {
+        Bytes r = Block(command, number, 8);
+        r[ErrorAt()] = error;
+        r.insert(r.end(), data.begin(), data.end());
+        return r;
+    }
+    Bytes SendHeader(const std::string& item, uint16_t blocks, uint16_t blockSize, uint32_t length) const
+    {
+        Bytes r = Request(sendHeader, extended ? 136 : 64);
+        const size_t at = extended ? 117 : 25;  // blocks, block size, length
+        if (extended) PutName(r, 3, item);
+        else std::copy(item.begin(), item.end(), r.begin() + 2);
+        for (size_t i = 0; i < 2; ++i) r[at + i] = static_cast<uint8_t>(blocks >> (8 * i));
+        for (size_t i = 0; i < 2; ++i) r[at + 2 + i] = static_cast<uint8_t>(blockSize >> (8 * i));
+        for (size_t i = 0; i < 4; ++i) r[at + 4 + i] = static_cast<uint8_t>(length >> (8 * i));
+        return r;
+    }
+    Bytes GetHeader(const std::string& item) const
+    {
+        Bytes r = Request(getHeader, extended ? 120 : 64);
+        if (extended) PutName(r, 3, item);
+        else std::copy(item.begin(), item.end(), r.begin() + 2);
+        return r;
+    }
+};
+
+// Both families' block exchanges, byte for byte: refused blocks and requests
+// with the error each answers, a repeated block counted once, and the data
+// coming back in blocks of the family's size, the last one what is left.
+TEST(SimLine, BlockTransfersOfEveryFamily)
+{
+    const BlockFamily families[] = {
+        {"Jx file", true, 1, 5, 2, 6, 3, 9, 246},
+        {"older store", false, 5, 3, 8, 4, 2, 8, 247},
+    };
+    for (const BlockFamily& f : families) {
+        SCOPED_TRACE(f.name);
+        CJxSimulator sim(Options());
+        ASSERT_TRUE(sim.ListenTcp()) << sim.Error();
+        RawHost host = RawHost::Tcp(sim.TcpPort());
+        ASSERT_EQ(host.Exchange(Sync(1)).size(), 6u);
+
+        const uint16_t size = f.maxBlock;
+        Bytes data(2u * size + 100);
+        for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7 + 3);
+        auto fullBlock = [&](uint16_t number) {
+            Bytes r = f.Block(f.dataBlock, number, f.dataAt + size);
+            const size_t from = (number - 1u) * size;
+            const size_t count = std::min<size_t>(size, data.size() - from);
+            std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(from), count,
+                        r.begin() + static_cast<std::ptrdiff_t>(f.dataAt));
+            return r;
+        };
+        auto part = [&](size_t from, size_t count) {
+            return Bytes(data.begin() + static_cast<std::ptrdiff_t>(from),
+                         data.begin() + static_cast<std::ptrdiff_t>(from + count));
+        };
+        const struct Step {
+            const char* what;
+            Bytes request;
+            int error;    // headers (no reply given): the error byte
+            Bytes reply;  // blocks: the whole reply data
+        } steps[] = {
+            {"block with nothing under way", fullBlock(1), 0, f.BlockReply(f.dataBlock, 7, 1)},
+            {"request with nothing under way", f.Block(f.blockRequest, 1, 8), 0, f.BlockReply(f.blockRequest, 7, 1)},
+            {"0 blocks for 4 GiB", f.SendHeader("ITEM", 0, size, 0xFFFFFFFFu), 8, {}},
+            {"block size too large", f.SendHeader("ITEM", 3, size + 1, static_cast<uint32_t>(data.size())), 8, {}},
+            {"send header", f.SendHeader("ITEM", 3, size, static_cast<uint32_t>(data.size())), 0, {}},
+            {"block cut before its number", f.Request(f.dataBlock, f.dataAt - 1), 0, f.BlockReply(f.dataBlock, 8, 0)},
+            {"block 0", f.Block(f.dataBlock, 0, f.dataAt + size), 0, f.BlockReply(f.dataBlock, 8, 0)},
+            {"block past the last", f.Block(f.dataBlock, 4, f.dataAt + size), 0, f.BlockReply(f.dataBlock, 8, 4)},
+            {"last block one byte short", f.Block(f.dataBlock, 3, f.dataAt + 99), 0, f.BlockReply(f.dataBlock, 8, 3)},
+            {"last block", fullBlock(3), 0, f.BlockReply(f.dataBlock, 0, 3)},
+            {"first block", fullBlock(1), 0, f.BlockReply(f.dataBlock, 0, 1)},
+            {"first block again", fullBlock(1), 0, f.BlockReply(f.dataBlock, 0, 1)},
+            {"middle block completes it", fullBlock(2), 0, f.BlockReply(f.dataBlock, 0, 2)},
+            {"block after the end", fullBlock(2), 0, f.BlockReply(f.dataBlock, 7, 2)},
+            {"get header", f.GetHeader("ITEM"), 0, {}},
+            {"request 0", f.Block(f.blockRequest, 0, 8), 0, f.BlockReply(f.blockRequest, 8, 0)},
+            {"request past the last", f.Block(f.blockRequest, 4, 8), 0, f.BlockReply(f.blockRequest, 8, 4)},
+            {"request without a number", f.Request(f.blockRequest, f.numberAt), 0, f.BlockReply(f.blockRequest, 8, 0)},
+            {"last block", f.Block(f.blockRequest, 3, 8), 0, f.BlockReply(f.blockRequest, 0, 3, part(2u * size, 100))},
+            {"first block", f.Block(f.blockRequest, 1, 8), 0, f.BlockReply(f.blockRequest, 0, 1, part(0, size))},
+            {"middle block", f.Block(f.blockRequest, 2, 8), 0, f.BlockReply(f.blockRequest, 0, 2, part(size, size))},
+        };
+        uint8_t seq = 0;
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.what);
+            seq = static_cast<uint8_t>(seq % 15 + 1);  // a new command every time, never a repeat
+            const Bytes reply = ReplyData(host.Exchange(MakeFrame(1, static_cast<uint8_t>(seq << 4), step.request)));
+            if (step.reply.empty()) {
+                ASSERT_GT(reply.size(), f.ErrorAt());
+                EXPECT_EQ(reply[f.ErrorAt()], step.error);
+            } else {
+                EXPECT_EQ(reply, step.reply);
+            }
+        }
+    }
 }
 
 TEST(SimLine, ResetAnswersThenRebootsSilently)

@@ -132,8 +132,8 @@ TEST_P(SimLinkDisplay, ControllerSettledAfterBootAnswersAgain)
     EXPECT_EQ(sim->ResetCount(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Transports, SimLinkDisplay, ::testing::Values(SimTransport::Tcp, SimTransport::Pty),
-                         TransportName);
+INSTANTIATE_TEST_SUITE_P(Transports, SimLinkDisplay,
+                         ::testing::Values(SimTransport::Tcp, SimTransport::Pty, SimTransport::Modem), TransportName);
 
 // Baud rate detection needs a controller that is deaf at the wrong speed.
 class SimLinkSpeed : public SimLinkTest {};
@@ -155,4 +155,5 @@ TEST_P(SimLinkSpeed, AnswersOnlyAtItsOwnSpeed)
     EXPECT_EQ(link.SetBaudRate(1, 12345), ERR_SIGN_BAD_COMMAND);
 }
 
+// Not over the modem: in a call the modem stands between the host's port speed and the controller's line speed.
 INSTANTIATE_TEST_SUITE_P(Serial, SimLinkSpeed, ::testing::Values(SimTransport::Pty), TransportName);

@@ -264,6 +264,10 @@ TEST_P(SimLinkFile, TransferCutOffNeverReplacesTheStoredFile)
     ASSERT_EQ(link.JxSendFile(1, "CONFIG.XML", replacement.data(), 5000, nullptr, 0), KORNET_OK);
     EXPECT_EQ(Stored("CONFIG.XML"), replacement);
     EXPECT_EQ(sim->FaultCounts().closed, 1u);
+    if (GetParam() == SimTransport::Modem) {  // the cut was the far end hanging up; the second call went through
+        EXPECT_EQ(jxsim::SimModemState(*sim).remoteHangUps, 1);
+        EXPECT_EQ(jxsim::SimModemState(*sim).connects, 2);
+    }
 }
 
 TEST_P(SimLinkFile, EachFaultIsRecoveredByARetry)
@@ -313,8 +317,8 @@ TEST_P(SimLinkFile, RepliesArrivingByteByByteAreAssembled)
     EXPECT_EQ(Bytes(p, p + r.length), data);
 }
 
-INSTANTIATE_TEST_SUITE_P(Transports, SimLinkFile, ::testing::Values(SimTransport::Tcp, SimTransport::Pty),
-                         TransportName);
+INSTANTIATE_TEST_SUITE_P(Transports, SimLinkFile,
+                         ::testing::Values(SimTransport::Tcp, SimTransport::Pty, SimTransport::Modem), TransportName);
 
 // OnProgress counts in 16 bits: a transfer of more frames reports a scaled
 // count out of 32767 that still climbs evenly and ends full.

@@ -102,4 +102,5 @@ TEST_P(SimSoak, EveryTransferIsExactOrFails)
     EXPECT_GE(succeeded, plan.transfers * 9 / 10) << failed << " transfers failed";
 }
 
-INSTANTIATE_TEST_SUITE_P(Transports, SimSoak, ::testing::Values(SimTransport::Tcp, SimTransport::Pty), TransportName);
+INSTANTIATE_TEST_SUITE_P(Transports, SimSoak,
+                         ::testing::Values(SimTransport::Tcp, SimTransport::Pty, SimTransport::Modem), TransportName);

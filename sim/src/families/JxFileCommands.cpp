@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "BlockServer.h"
 #include "CController.h"
 #include "CSimRegistry.h"
 #include "Documents.h"
@@ -28,36 +29,29 @@ const size_t kNameOffset = 3;
 const size_t kNameWidth = 110;
 const size_t kNewNameOffset = 113;
 const uint16_t kBlockSize = 246;
-const size_t kBlockDataOffset = 9;  // in a data block request
-const size_t kReplyDataOffset = 8;  // in a block reply
 const size_t kGetReplySize = 152;
+const size_t kGetErrorCopy = 124;  // a get header's reply repeats its error byte here
+const CDataBlockForm kDataBlockForm{.set = CCommandSet::Extended,
+                                    .command = kDataBlock,
+                                    .numberOffset = 3,
+                                    .dataOffset = 9,
+                                    .idle = "no file is being received"};
+const CBlockRequestForm kBlockRequestForm{
+    .set = CCommandSet::Extended, .command = kBlockRequest, .numberOffset = 3, .idle = "no file is being sent"};
 
 struct CJxTransfers final : CControllerExtension {
-    struct Incoming {
-        bool active = false;
+    struct Incoming : CIncomingBlocks {
         std::string name;
         bool compressed = false;
-        uint32_t blocks = 0;
-        uint32_t blockSize = 0;
-        uint32_t length = 0;      // bytes the blocks carry
         uint32_t fileLength = 0;  // bytes of the file once stored
         int64_t sec = 0;
-        Bytes buffer;
-        std::vector<bool> received;
-        uint32_t receivedCount = 0;
     } in;
-    struct Outgoing {
-        bool active = false;
-        std::string name;
-        uint32_t blocks = 0;
-        uint32_t blockSize = kBlockSize;
-        Bytes data;  // what the blocks carry (compressed for sub-command 21)
-    } out;
+    COutgoingBlocks out;  // what the blocks carry (compressed for sub-command 21)
 
     void OnReboot() override
     {
         in = Incoming{};
-        out = Outgoing{};
+        out = COutgoingBlocks{};
     }
 };
 
@@ -107,13 +101,13 @@ uint8_t Commit(CController& c, CJxTransfers::Incoming& in, std::string& note)
     if (in.compressed) {
         file.resize(in.fileLength);
         uLongf produced = in.fileLength;
-        const int z = uncompress(file.data(), &produced, in.buffer.data(), in.length);
+        const int z = uncompress(file.data(), &produced, in.data.data(), in.length);
         if (z != Z_OK || produced != in.fileLength) {
             note = in.name + ": the compressed data does not unpack to " + std::to_string(in.fileLength) + " bytes";
             return kErrFileSystem;
         }
     } else {
-        file = std::move(in.buffer);
+        file = std::move(in.data);
     }
     CFileEntry old;
     const bool replaced = c.Store().Find(in.name, old);
@@ -135,15 +129,10 @@ CCommandReply SendHeader(CCommandContext& ctx)
 
     auto& in = c.State<CJxTransfers>().in;
     in.active = false;  // a new header abandons any transfer in progress
-    CCommandReply r = CCommandReply::Extended(sub, kErrNone);
-    r.transfer = CCommandReply::Transfer::Start;
+    CCommandReply r = TransferReply(CCommandSet::Extended, sub, CCommandReply::Transfer::Start);
     const std::string name = ctx.Name(kNameOffset, kNameWidth);
     r.note = name;
-    auto fail = [&r](uint8_t error, const std::string& why) {
-        r.data[2] = error;
-        r.note += ": " + why;
-        return r;
-    };
+    auto fail = [&r](uint8_t error, const std::string& why) { return Refuse(r, error, why); };
     if (ctx.Length() < 129) return fail(kErrOutOfRange, "header too short");
     if (name.empty()) return fail(kErrOutOfRange, "no file name");
     if (const uint8_t e = ctx.services.FileFailure(name); e != 0) return fail(e, "failed on request");
@@ -158,8 +147,8 @@ CCommandReply SendHeader(CCommandContext& ctx)
     PutLe16(r.data.data() + 3, static_cast<uint16_t>(blocks));
     r.note = Describe(name, fileLength) + (compressed ? " (" + std::to_string(length) + " compressed)" : "");
 
-    if (blockSize == 0 || blockSize > kBlockSize) return fail(kErrOutOfRange, "block size " + std::to_string(blockSize));
-    if (blocks != (length + blockSize - 1) / blockSize) return fail(kErrOutOfRange, "block count does not match the length");
+    if (const std::string why = AnnouncedBlocksFault(blocks, blockSize, length, kBlockSize); !why.empty())
+        return fail(kErrOutOfRange, why);
     if (compressed && (length > compressBound(fileLength) || (length == 0) != (fileLength == 0)))
         return fail(kErrOutOfRange, "compressed length does not fit the file length");
 
@@ -168,17 +157,11 @@ CCommandReply SendHeader(CCommandContext& ctx)
     const uint64_t reusable = c.Store().Find(name, old) ? old.size : 0;
     if (fileLength > c.FreeBytes() + reusable) return fail(kErrStoreFull, "out of file memory");
 
-    in.active = true;
+    in.Start(blocks, blockSize, length);
     in.name = name;
     in.compressed = compressed;
-    in.blocks = blocks;
-    in.blockSize = blockSize;
-    in.length = length;
     in.fileLength = fileLength;
     in.sec = sec;
-    in.buffer.assign(length, 0);
-    in.received.assign(blocks, false);
-    in.receivedCount = 0;
     if (blocks == 0) {
         std::string note;
         r.data[2] = Commit(c, in, note);
@@ -191,39 +174,8 @@ CCommandReply DataBlock(CCommandContext& ctx)
 {
     CController& c = ctx.controller;
     auto& in = c.State<CJxTransfers>().in;
-    CCommandReply r = CCommandReply::Extended(kDataBlock, kErrNone);
-    r.transfer = CCommandReply::Transfer::Block;
-    if (ctx.Length() < kBlockDataOffset) {
-        r.data[2] = kErrOutOfRange;
-        r.note = "block too short";
-        return r;
-    }
-    const uint16_t number = Le16(ctx.Data() + 3);
-    PutLe16(r.data.data() + 3, number);
-    r.note = "block " + std::to_string(number);
-    if (!in.active) {
-        r.data[2] = kErrNotReady;
-        r.note += ": no file is being received";
-        return r;
-    }
-    if (number == 0 || number > in.blocks) {
-        r.data[2] = kErrOutOfRange;
-        r.note += " of " + std::to_string(in.blocks);
-        return r;
-    }
-    const size_t offset = static_cast<size_t>(number - 1) * in.blockSize;
-    const size_t count = std::min<size_t>(in.blockSize, in.length - offset);
-    if (ctx.Length() - kBlockDataOffset < count) {
-        r.data[2] = kErrOutOfRange;
-        r.note += ": carries less than the block";
-        return r;
-    }
-    std::copy_n(ctx.Data() + kBlockDataOffset, count, in.buffer.begin() + static_cast<std::ptrdiff_t>(offset));
-    if (!in.received[number - 1]) {
-        in.received[number - 1] = true;
-        ++in.receivedCount;
-    }
-    if (in.receivedCount == in.blocks) {
+    CCommandReply r = TakeDataBlock(ctx, kDataBlockForm, in);
+    if (in.Complete()) {
         std::string note;
         r.data[2] = Commit(c, in, note);
         r.note = note;
@@ -240,18 +192,12 @@ CCommandReply GetHeader(CCommandContext& ctx)
     if (compressed && !c.CompressionSupported()) return CCommandReply::OfType(kTypeUnsupported);
 
     auto& out = c.State<CJxTransfers>().out;
-    out = CJxTransfers::Outgoing{};
-    CCommandReply r = CCommandReply::Extended(sub, kErrNone, kGetReplySize);
-    r.transfer = CCommandReply::Transfer::Start;
+    out = COutgoingBlocks{};
+    CCommandReply r = TransferReply(CCommandSet::Extended, sub, CCommandReply::Transfer::Start, kGetReplySize);
     const std::string name = ctx.Name(kNameOffset, kNameWidth);
     PutNameField(r.data.data() + kNameOffset, kNameWidth, name);
     r.note = name;
-    auto fail = [&r](uint8_t error, const std::string& why) {
-        r.data[2] = error;
-        r.data[124] = error;
-        r.note += ": " + why;
-        return r;
-    };
+    auto fail = [&r](uint8_t error, const std::string& why) { return Refuse(r, error, why, kGetErrorCopy); };
     if (name.empty()) return fail(kErrOutOfRange, "no file name");
     if (const uint8_t e = ctx.services.FileFailure(name); e != 0) return fail(e, "failed on request");
 
@@ -275,7 +221,7 @@ CCommandReply GetHeader(CCommandContext& ctx)
         carried = file;
     }
     const uint32_t blockSize = c.Settings().getBlockSize;
-    const uint32_t blocks = static_cast<uint32_t>((carried.size() + blockSize - 1) / blockSize);
+    const uint64_t blocks = BlocksFor(carried.size(), blockSize);
     if (blocks > 0xFFFF) return fail(kErrAllocation, "too large to send");
     PutLe16(r.data.data() + 116, static_cast<uint16_t>(blocks));
     PutLe16(r.data.data() + 118, static_cast<uint16_t>(blockSize));
@@ -284,38 +230,13 @@ CCommandReply GetHeader(CCommandContext& ctx)
     PutLe32(r.data.data() + 129, static_cast<uint32_t>(sec));
     r.note = Describe(name, file.size()) + (compressed ? " (" + std::to_string(carried.size()) + " compressed)" : "");
 
-    out.active = true;
-    out.name = name;
-    out.blocks = blocks;
-    out.blockSize = blockSize;
-    out.data = std::move(carried);
+    out.Start(std::move(carried), blockSize);
     return r;
 }
 
 CCommandReply BlockRequest(CCommandContext& ctx)
 {
-    auto& out = ctx.controller.State<CJxTransfers>().out;
-    CCommandReply r = CCommandReply::Extended(kBlockRequest, kErrNone);
-    r.transfer = CCommandReply::Transfer::Block;
-    const uint16_t number = ctx.Length() >= 5 ? Le16(ctx.Data() + 3) : 0;
-    PutLe16(r.data.data() + 3, number);
-    r.note = "block " + std::to_string(number);
-    if (!out.active) {
-        r.data[2] = kErrNotReady;
-        r.note += ": no file is being sent";
-        return r;
-    }
-    if (number == 0 || number > out.blocks) {
-        r.data[2] = kErrOutOfRange;
-        r.note += " of " + std::to_string(out.blocks);
-        return r;
-    }
-    // Every block carries the announced block size, the last one what is left.
-    const size_t offset = static_cast<size_t>(number - 1) * out.blockSize;
-    const size_t count = std::min<size_t>(out.blockSize, out.data.size() - offset);
-    r.data.resize(kReplyDataOffset + count);
-    std::copy_n(out.data.begin() + static_cast<std::ptrdiff_t>(offset), count, r.data.begin() + kReplyDataOffset);
-    return r;
+    return AnswerBlockRequest(ctx, kBlockRequestForm, ctx.controller.State<CJxTransfers>().out);
 }
 
 // --- delete and rename -----------------------------------------------------

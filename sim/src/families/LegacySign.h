@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BlockServer.h"
 #include "CController.h"
 #include "SimTypes.h"
 
@@ -69,31 +70,19 @@ struct CLegacyStores {
 struct CLegacySignState final : CControllerExtension {
     CLegacyStores stores;
 
-    struct Incoming {
-        bool active = false;
+    struct Incoming : CIncomingBlocks {
         std::map<std::string, CLegacyItem> CLegacyStores::*store = nullptr;  // where it goes
         std::string name;
-        CLegacyItem item;
-        uint32_t blocks = 0;
-        uint32_t blockSize = 0;
-        uint32_t length = 0;
-        std::vector<bool> received;
-        uint32_t receivedCount = 0;
+        CLegacyItem item;  // stamp and option byte; the data arrives in blocks
     } in;
-    struct Outgoing {
-        bool active = false;
-        std::string what;
-        uint32_t blocks = 0;
-        uint32_t blockSize = 0;
-        Bytes data;
-    } out;
+    COutgoingBlocks out;
 
     // A reboot breaks off transfers and stops what was on show; the stores
     // are in flash and stay.
     void OnReboot() override
     {
         in = Incoming{};
-        out = Outgoing{};
+        out = COutgoingBlocks{};
         stores.running.clear();
         stores.scheduleRunning = false;
     }

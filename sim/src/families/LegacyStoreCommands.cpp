@@ -6,6 +6,7 @@
 // that breaks off never replaces the stored copy.
 #include <algorithm>
 
+#include "BlockServer.h"
 #include "CSimRegistry.h"
 #include "LegacySign.h"
 
@@ -27,10 +28,16 @@ enum : uint8_t {
 };
 const size_t kNameOffset = 2;
 const size_t kStoreHeaderSize = 33;      // through the length field
-const size_t kBlockDataOffset = 8;       // in a store data block
-const size_t kReplyDataOffset = 8;       // in a block reply
 const size_t kRetrieveReplySize = 64;
 const size_t kListReplySize = 16;
+const size_t kRetrieveErrorCopy = 32;  // a retrieval header's reply repeats its error byte here
+const CDataBlockForm kDataBlockForm{.set = CCommandSet::SingleByte,
+                                    .command = kDataBlock,
+                                    .numberOffset = 2,
+                                    .dataOffset = 8,
+                                    .idle = "nothing is being received"};
+const CBlockRequestForm kBlockRequestForm{
+    .set = CCommandSet::SingleByte, .command = kBlockRequest, .numberOffset = 2, .idle = "nothing is being sent"};
 
 using Store = std::map<std::string, CLegacyItem> CLegacyStores::*;
 
@@ -56,6 +63,7 @@ void Commit(CLegacySignState& s, std::string& note)
 {
     auto& in = s.in;
     in.active = false;
+    in.item.data = std::move(in.data);
     (s.stores.*in.store)[in.name] = std::move(in.item);
     note = Describe(in.name, in.length) + " stored";
 }
@@ -67,15 +75,10 @@ CCommandReply StoreHeader(CCommandContext& ctx)
     auto& s = c.State<CLegacySignState>();
     auto& in = s.in;
     in.active = false;  // a new header abandons any transfer in progress
-    CCommandReply r = CCommandReply::Single(code, kErrNone);
-    r.transfer = CCommandReply::Transfer::Start;
+    CCommandReply r = TransferReply(CCommandSet::SingleByte, code, CCommandReply::Transfer::Start);
     const std::string name = ctx.Name(kNameOffset, kLegacyNameWidth);
     r.note = name;
-    auto fail = [&r](uint8_t error, const std::string& why) {
-        r.data[1] = error;
-        r.note += ": " + why;
-        return r;
-    };
+    auto fail = [&r](uint8_t error, const std::string& why) { return Refuse(r, error, why); };
     if (ctx.Length() < kStoreHeaderSize) return fail(kErrOutOfRange, "header too short");
     if (name.empty()) return fail(kErrOutOfRange, "no name");
     if (const uint8_t e = ctx.services.FileFailure(name); e != 0) return fail(e, "failed on request");
@@ -85,8 +88,8 @@ CCommandReply StoreHeader(CCommandContext& ctx)
     const uint32_t blockSize = Le16(d + 27);
     const uint32_t length = Le32(d + 29);
     r.note = Describe(name, length);
-    if (blockSize == 0 || blockSize > kLegacyBlockSize) return fail(kErrOutOfRange, "block size " + std::to_string(blockSize));
-    if (blocks != (length + blockSize - 1) / blockSize) return fail(kErrOutOfRange, "block count does not match the length");
+    if (const std::string why = AnnouncedBlocksFault(blocks, blockSize, length, kLegacyBlockSize); !why.empty())
+        return fail(kErrOutOfRange, why);
 
     // The item replaces any of the same name, so its space counts as free.
     const Store store = StoreFor(code);
@@ -95,18 +98,12 @@ CCommandReply StoreHeader(CCommandContext& ctx)
     const uint64_t used = s.stores.StoredBytes() - reusable;
     if (used + length > c.FreeBytes()) return fail(kErrStoreFull, "out of memory");
 
-    in.active = true;
+    in.Start(blocks, blockSize, length);
     in.store = store;
     in.name = name;
     in.item = CLegacyItem{};
     std::copy_n(d + 19, 6, in.item.stamp);
     in.item.option = d[1];
-    in.item.data.assign(length, 0);
-    in.blocks = blocks;
-    in.blockSize = blockSize;
-    in.length = length;
-    in.received.assign(blocks, false);
-    in.receivedCount = 0;
     if (blocks == 0) Commit(s, r.note);
     return r;
 }
@@ -114,70 +111,22 @@ CCommandReply StoreHeader(CCommandContext& ctx)
 CCommandReply DataBlock(CCommandContext& ctx)
 {
     auto& s = ctx.controller.State<CLegacySignState>();
-    auto& in = s.in;
-    CCommandReply r = CCommandReply::Single(kDataBlock, kErrNone);
-    r.transfer = CCommandReply::Transfer::Block;
-    if (ctx.Length() < kBlockDataOffset) {
-        r.data[1] = kErrOutOfRange;
-        r.note = "block too short";
-        return r;
-    }
-    const uint16_t number = Le16(ctx.Data() + 2);
-    PutLe16(r.data.data() + 2, number);
-    r.note = "block " + std::to_string(number);
-    if (!in.active) {
-        r.data[1] = kErrNotReady;
-        r.note += ": nothing is being received";
-        return r;
-    }
-    if (number == 0 || number > in.blocks) {
-        r.data[1] = kErrOutOfRange;
-        r.note += " of " + std::to_string(in.blocks);
-        return r;
-    }
-    const size_t offset = static_cast<size_t>(number - 1) * in.blockSize;
-    const size_t count = std::min<size_t>(in.blockSize, in.length - offset);
-    if (ctx.Length() - kBlockDataOffset < count) {
-        r.data[1] = kErrOutOfRange;
-        r.note += ": carries less than the block";
-        return r;
-    }
-    std::copy_n(ctx.Data() + kBlockDataOffset, count, in.item.data.begin() + static_cast<std::ptrdiff_t>(offset));
-    if (!in.received[number - 1]) {
-        in.received[number - 1] = true;
-        ++in.receivedCount;
-    }
-    if (in.receivedCount == in.blocks) Commit(s, r.note);
+    CCommandReply r = TakeDataBlock(ctx, kDataBlockForm, s.in);
+    if (s.in.Complete()) Commit(s, r.note);
     return r;
 }
 
 // --- retrieve --------------------------------------------------------------
-void StartOutgoing(CLegacySignState& s, const std::string& what, Bytes data, uint32_t blockSize)
-{
-    auto& out = s.out;
-    out.active = true;
-    out.what = what;
-    out.blockSize = blockSize;
-    out.blocks = static_cast<uint32_t>((data.size() + blockSize - 1) / blockSize);
-    out.data = std::move(data);
-}
-
 CCommandReply RetrieveHeader(CCommandContext& ctx)
 {
     const uint8_t code = ctx.Data()[0];
     auto& s = ctx.controller.State<CLegacySignState>();
-    s.out = CLegacySignState::Outgoing{};
-    CCommandReply r = CCommandReply::Single(code, kErrNone, kRetrieveReplySize);
-    r.transfer = CCommandReply::Transfer::Start;
+    s.out = COutgoingBlocks{};
+    CCommandReply r = TransferReply(CCommandSet::SingleByte, code, CCommandReply::Transfer::Start, kRetrieveReplySize);
     const std::string name = ctx.Name(kNameOffset, kLegacyNameWidth);
     PutNameField(r.data.data() + kNameOffset, kLegacyNameWidth, name);
     r.note = name;
-    auto fail = [&r](uint8_t error, const std::string& why) {
-        r.data[1] = error;
-        r.data[32] = error;
-        r.note += ": " + why;
-        return r;
-    };
+    auto fail = [&r](uint8_t error, const std::string& why) { return Refuse(r, error, why, kRetrieveErrorCopy); };
     if (name.empty()) return fail(kErrOutOfRange, "no name");
     if (const uint8_t e = ctx.services.FileFailure(name); e != 0) return fail(e, "failed on request");
     const auto& store = s.stores.*StoreFor(code);
@@ -185,7 +134,7 @@ CCommandReply RetrieveHeader(CCommandContext& ctx)
     if (it == store.end()) return fail(kErrNotFound, "not found");
 
     const CLegacyItem& item = it->second;
-    StartOutgoing(s, name, item.data, kLegacyBlockSize);
+    s.out.Start(item.data, kLegacyBlockSize);
     PutLe16(r.data.data() + 24, static_cast<uint16_t>(s.out.blocks));
     PutLe16(r.data.data() + 26, kLegacyBlockSize);
     PutLe32(r.data.data() + 28, static_cast<uint32_t>(item.data.size()));
@@ -210,11 +159,10 @@ CCommandReply ListHeader(CCommandContext& ctx)
         e[27] = item.option;
         at += kLegacyListEntrySize;
     }
-    CCommandReply r = CCommandReply::Single(code, kErrNone, kListReplySize);
-    r.transfer = CCommandReply::Transfer::Start;
+    CCommandReply r = TransferReply(CCommandSet::SingleByte, code, CCommandReply::Transfer::Start, kListReplySize);
     r.statusByte = true;  // bytes 1..2 are the entry count, not an error
     const size_t count = store.size();
-    StartOutgoing(s, code == kGetGraphicList ? "graphic list" : "message list", std::move(entries), kLegacyListBlockSize);
+    s.out.Start(std::move(entries), kLegacyListBlockSize);
     PutLe16(r.data.data() + 1, static_cast<uint16_t>(count));
     PutLe16(r.data.data() + 3, static_cast<uint16_t>(s.out.blocks));
     PutLe16(r.data.data() + 5, kLegacyListBlockSize);
@@ -224,27 +172,7 @@ CCommandReply ListHeader(CCommandContext& ctx)
 
 CCommandReply BlockRequest(CCommandContext& ctx)
 {
-    auto& out = ctx.controller.State<CLegacySignState>().out;
-    CCommandReply r = CCommandReply::Single(kBlockRequest, kErrNone);
-    r.transfer = CCommandReply::Transfer::Block;
-    const uint16_t number = ctx.Length() >= 4 ? Le16(ctx.Data() + 2) : 0;
-    PutLe16(r.data.data() + 2, number);
-    r.note = "block " + std::to_string(number);
-    if (!out.active) {
-        r.data[1] = kErrNotReady;
-        r.note += ": nothing is being sent";
-        return r;
-    }
-    if (number == 0 || number > out.blocks) {
-        r.data[1] = kErrOutOfRange;
-        r.note += " of " + std::to_string(out.blocks);
-        return r;
-    }
-    const size_t offset = static_cast<size_t>(number - 1) * out.blockSize;
-    const size_t count = std::min<size_t>(out.blockSize, out.data.size() - offset);
-    r.data.resize(kReplyDataOffset + count);
-    std::copy_n(out.data.begin() + static_cast<std::ptrdiff_t>(offset), count, r.data.begin() + kReplyDataOffset);
-    return r;
+    return AnswerBlockRequest(ctx, kBlockRequestForm, ctx.controller.State<CLegacySignState>().out);
 }
 
 CCommandReply Remove(CCommandContext& ctx)
