@@ -1,9 +1,9 @@
 // Fuzz target for CConfigDocument: load any bytes as CONFIG.XML, read every
 // value, fill the display type and zone from it, then make a random run of
 // writes. A write that reports success must read back as written (a port
-// write leaving every other port role as it was), a port write that fails
-// must leave the text as it was, and the document text must always load
-// again to the same text.
+// write leaving every other port role as it was), a write that fails must
+// leave the text as it was, and the document text must always load again to
+// the same text.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -68,9 +68,13 @@ const char* const kTexts[] = {"", "2.20", "Lobby & \"Gate\"", "0.0.0.0", "\xE9t\
 const int32_t kNumbers[] = {0, 1, -300, 65535, INT32_MIN, INT32_MAX, 120};
 
 template <typename Get, typename Value>
-void ExpectRead(bool written, Get get, const Value& expected, const char* what, const CConfigDocument& doc)
+void ExpectRead(bool written, Get get, const Value& expected, const char* what, const CConfigDocument& doc,
+                const std::string& before)
 {
-    if (!written) return;
+    if (!written) {
+        if (doc.GetText() != before) Fail("a write that failed changed the text", what, doc.GetText());
+        return;
+    }
     Value back{};
     get(back);
     if (back != expected) Fail("value written does not read back", what, doc.GetText());
@@ -162,47 +166,48 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto number = [&] { return kNumbers[rng() % std::size(kNumbers)]; };
     for (int step = 0; step < 16; ++step) {
         bool changed = true;
+        const std::string before = doc.GetText();
         switch (rng() % 16) {
         case 0: {
             const std::string v = text();
-            ExpectRead(doc.SetDescription(v), [&](std::string& b) { doc.GetDescription(b); }, v, "ds", doc);
+            ExpectRead(doc.SetDescription(v), [&](std::string& b) { doc.GetDescription(b); }, v, "ds", doc, before);
             break;
         }
         case 1: {
             const std::string v = text();
-            ExpectRead(doc.SetGamma(v), [&](std::string& b) { doc.GetGamma(b); }, v, "gamma", doc);
+            ExpectRead(doc.SetGamma(v), [&](std::string& b) { doc.GetGamma(b); }, v, "gamma", doc, before);
             break;
         }
         case 2: {
             const int32_t v = number();
-            ExpectRead(doc.SetRefreshRate(v), [&](int32_t& b) { doc.GetRefreshRate(b); }, v, "rfr", doc);
+            ExpectRead(doc.SetRefreshRate(v), [&](int32_t& b) { doc.GetRefreshRate(b); }, v, "rfr", doc, before);
             break;
         }
         case 3: {
             const int32_t v = number();
-            ExpectRead(doc.SetThermalHigh(v), [&](int32_t& b) { doc.GetThermalHigh(b); }, v, "tph", doc);
+            ExpectRead(doc.SetThermalHigh(v), [&](int32_t& b) { doc.GetThermalHigh(b); }, v, "tph", doc, before);
             break;
         }
         case 4: {
             const std::string v = text();
             ExpectRead(doc.SetGateway(v), [&](std::string& b) { doc.GetGateway(b); }, v == "0.0.0.0" ? "" : v,
-                       "gtw", doc);
+                       "gtw", doc, before);
             break;
         }
         case 5: {
             const int32_t v = number();
-            ExpectRead(doc.SetErtdSignNumber(v), [&](int32_t& b) { doc.GetErtdSignNumber(b); }, v, "ertd", doc);
+            ExpectRead(doc.SetErtdSignNumber(v), [&](int32_t& b) { doc.GetErtdSignNumber(b); }, v, "ertd", doc, before);
             break;
         }
         case 6: {
             const int32_t v = number();
-            ExpectRead(doc.SetTimeZone(v), [&](int32_t& b) { doc.GetTimeZone(b); }, v, "zn", doc);
+            ExpectRead(doc.SetTimeZone(v), [&](int32_t& b) { doc.GetTimeZone(b); }, v, "zn", doc, before);
             break;
         }
         case 7: {
             const int32_t v = static_cast<int32_t>(rng() % 7) - 1;
             ExpectRead(doc.SetEthernetMode(v), [&](int32_t& b) { doc.GetEthernetMode(b); }, v >= 1 && v <= 4 ? v : 0,
-                       "ENET", doc);
+                       "ENET", doc, before);
             break;
         }
         case 8: {
@@ -210,7 +215,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const std::string expected = user.empty() ? "Admin\n" : user + "\n" + password;
             ExpectRead(doc.SetSecurity(user, password),
                        [&](std::string& b) { std::string u, p; doc.GetSecurity(u, p); b = u + "\n" + p; }, expected,
-                       "SCRTY", doc);
+                       "SCRTY", doc, before);
             break;
         }
         case 9: {

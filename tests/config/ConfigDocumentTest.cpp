@@ -495,6 +495,21 @@ TEST(ConfigDocumentChildren, WritesThatCannotBeMadeAreReported)
     EXPECT_FALSE(doc.SetTimeZone(60));
     EXPECT_EQ(doc.GetText(), text);
 
+    // Behind a stray "?" the speed and the user can be rewritten where they
+    // stand, but the duplex and the password cannot be added: neither half
+    // of either pair is written.
+    const std::string half = "<CFG><ENET spd=\"10\" ?/><SCRTY user=\"a\" ?/></CFG>";
+    CConfigDocument pairs = Load(half);
+    EXPECT_FALSE(pairs.SetEthernetMode(kJxEthernet100Half));
+    EXPECT_FALSE(pairs.SetSecurity("tech", "pw"));
+    EXPECT_EQ(pairs.GetText(), half);
+    int32_t mode = -1;
+    std::string user, password;
+    EXPECT_TRUE(pairs.GetEthernetMode(mode));
+    EXPECT_EQ(mode, kJxEthernet10Full);
+    EXPECT_TRUE(pairs.GetSecurity(user, password));
+    EXPECT_EQ(user, "a");
+
     // A stray "?" ends the attribute list for every reader: a value added
     // behind it could never be read back, so the write is not a success.
     CConfigDocument stray =

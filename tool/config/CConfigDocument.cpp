@@ -126,8 +126,16 @@ bool CConfigDocument::SetChild(std::string_view child, std::string_view name, st
 {
     CTopWhenDone top(m_xml);
     if (!FindRoot()) return false;
-    if (!m_xml.FindNextChild(child) && !m_xml.AppendChild(child)) return false;
-    return Write(m_xml, Which::Child, name, value);
+    const CXmlDocument before = m_xml;
+    const bool written = (m_xml.FindNextChild(child) || m_xml.AppendChild(child)) &&
+                         Write(m_xml, Which::Child, name, value);
+    return KeepWrite(before, written);
+}
+
+bool CConfigDocument::KeepWrite(const CXmlDocument& before, bool written)
+{
+    if (!written) m_xml = before;
+    return written;
 }
 
 // ---- CFG attributes -----------------------------------------------------------
@@ -270,6 +278,9 @@ bool CConfigDocument::SetEthernetMode(int32_t index)
 {
     CTopWhenDone top(m_xml);
     if (!FindRoot()) return false;
+    // The pair is written whole or not at all: in a start tag that readers
+    // stop short in, the speed can take while the duplex cannot.
+    const CXmlDocument before = m_xml;
     if (!m_xml.FindNextChild("ENET")) {
         if (!m_xml.AppendChild("ENET")) return false;
         Write(m_xml, Which::Child, "spd", "AUTO");
@@ -284,9 +295,9 @@ bool CConfigDocument::SetEthernetMode(int32_t index)
     case kJxEthernet100Full: speed = "100", duplex = "FULL"; break;
     default: break;
     }
-    const bool speedSet = Write(m_xml, Which::Child, "spd", speed);
-    const bool duplexSet = Write(m_xml, Which::Child, "dplx", duplex);
-    return speedSet && duplexSet;
+    const bool written =
+        Write(m_xml, Which::Child, "spd", speed) && Write(m_xml, Which::Child, "dplx", duplex);
+    return KeepWrite(before, written);
 }
 
 bool CConfigDocument::GetSecurity(std::string& user, std::string& password) const
@@ -303,15 +314,16 @@ bool CConfigDocument::SetSecurity(std::string_view user, std::string_view passwo
 {
     CTopWhenDone top(m_xml);
     if (!FindRoot()) return false;
-    if (!m_xml.FindNextChild("SCRTY") && !m_xml.AppendChild("SCRTY")) return false;
+    // User and password are written together or not at all.
+    const CXmlDocument before = m_xml;
+    if (!m_xml.FindNextChild("SCRTY") && !m_xml.AppendChild("SCRTY")) return KeepWrite(before, false);
     // A blank user name resets the controller's log-in to its factory one.
     if (user.empty()) {
         user = "Admin";
         password = {};
     }
-    const bool userSet = Write(m_xml, Which::Child, "user", user);
-    const bool passwordSet = Write(m_xml, Which::Child, "pswrd", password);
-    return userSet && passwordSet;
+    const bool written = Write(m_xml, Which::Child, "user", user) && Write(m_xml, Which::Child, "pswrd", password);
+    return KeepWrite(before, written);
 }
 
 // ---- ports --------------------------------------------------------------------
@@ -401,11 +413,9 @@ bool CConfigDocument::SetPort(Role role, const PortEntry& port)
     PortReadings expected = ReadPorts();
     PortReading& mine = expected[static_cast<size_t>(role)];
     if (!mine.found) {
-        const bool added = AddPort(port, IsSerialRole(role));
         // A new entry of another type or protocol is no entry of this role.
-        if (added && ReadPort(role).found) return true;
-        m_xml = before;
-        return false;
+        const bool added = AddPort(port, IsSerialRole(role));
+        return KeepWrite(before, added && ReadPort(role).found);
     }
 
     // The existing entry keeps its protocol; a network entry its type too.
@@ -476,11 +486,9 @@ bool CConfigDocument::AddPort(const PortEntry& port, bool serialFields)
 
 bool CConfigDocument::KeepPortWrite(const CXmlDocument& before, bool written, const PortReadings& expected)
 {
-    if (written && ReadPorts() == expected) return true;
     // Readers of the text would see another port than the one written, or the
     // write stopped half way: the document goes back to what it was.
-    m_xml = before;
-    return false;
+    return KeepWrite(before, written && ReadPorts() == expected);
 }
 
 void CConfigDocument::RemovePorts(bool legacyIpOnly)

@@ -8,7 +8,8 @@
 // Every operation needs a loaded document whose top-level element is CFG; it
 // otherwise does nothing and returns false (getters then give the value an
 // absent attribute stands for, except the TIME getters, which leave it).
-// A write also returns false when the value cannot be read back afterwards.
+// A write also returns false when the value cannot be read back afterwards,
+// and a write that returns false leaves the text as it was.
 // Every operation leaves the navigation cursor at the top, so they can be
 // called in any order. Nothing here shows a message: the windows turn a
 // false into their own texts.
@@ -209,6 +210,9 @@ private:
     bool SetPort(Role role, const PortEntry& port);
     // AddPort's writes, each read back on the new element only.
     bool AppendPort(const PortEntry& port, bool serialFields);
+    // Keeps a write that succeeded; after one that did not, puts the document
+    // back as it was before and returns false.
+    bool KeepWrite(const CXmlDocument& before, bool written);
     // Keeps a port write when it succeeded and every role reads as expected;
     // otherwise puts the document back as it was before and returns false.
     bool KeepPortWrite(const CXmlDocument& before, bool written, const PortReadings& expected);
