@@ -418,14 +418,24 @@ struct CJxSimulator::Impl final : CSimServices {
     void Send(const CFaults::Outgoing& out)
     {
         if (out.byteDelayMs <= 0) {
-            line->Write(out.bytes.data(), out.bytes.size());
+            if (!line->Write(out.bytes.data(), out.bytes.size())) Undelivered();
             return;
         }
         for (size_t i = 0; i < out.bytes.size() && !stopping; ++i) {
-            line->Write(&out.bytes[i], 1);
+            if (!line->Write(&out.bytes[i], 1)) {
+                Undelivered();
+                return;
+            }
             std::unique_lock lock(mutex);
             changed.wait_for(lock, std::chrono::milliseconds(out.byteDelayMs), [this] { return stopping.load(); });
         }
+    }
+
+    void Undelivered() const
+    {
+        if (stopping) return;
+        Log("a reply did not reach the host: it has left, or it took nothing for " +
+            std::to_string(CSimLine::kWriteLimitMs / 1000) + " s");
     }
 
     void Reboot(CController& c)
