@@ -93,6 +93,9 @@ struct CJxSimulator::Impl final : CSimServices {
                     options.addresses.size() == 1 ? options.root : options.root + "/" + std::to_string(a);
                 auto f = std::make_unique<CFolderStore>(folder);
                 if (!f->Prepare(error)) return false;
+                for (const auto& host : f->LeftOut())
+                    Log(folder + "/" + host + " is not shown: it is not a name the controller stores a file under"
+                        " (it writes '%', '/', '\\', control bytes and a leading '.' as %XX, e.g. '%' as %25)");
                 store = std::move(f);
             }
             CControllerSettings s;
