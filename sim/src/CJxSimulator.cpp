@@ -457,7 +457,11 @@ struct CJxSimulator::Impl final : CSimServices {
         }
         if (line) line->Interrupt();
         if (thread.joinable()) thread.join();
-        for (const auto& e : portMapEntries) RemovePortMapEntry(e.path, e.number, e.device, e.replaced);
+        for (const auto& e : portMapEntries) {
+            std::string why;
+            if (!RemovePortMapEntry(e.path, e.number, e.device, e.replaced, why))
+                Log("COM" + std::to_string(e.number) + " stays in the port map: " + why);
+        }
         portMapEntries.clear();
     }
 };
