@@ -146,7 +146,7 @@ std::optional<std::string> CFolderStore::DecodeName(const std::string& hostName)
         out += static_cast<char>(b);
         i += 2;
     }
-    if (out.empty()) return std::nullopt;
+    if (out.empty() || out.size() > kMaxNameBytes) return std::nullopt;
     return out;
 }
 
@@ -230,9 +230,8 @@ bool CFolderStore::Read(const std::string& name, Bytes& data) const
 
 bool CFolderStore::Write(const std::string& name, const Bytes& data, int64_t sec)
 {
-    // A zero byte ends a name on the wire: a file under such a name could
-    // never be asked for.
-    if (name.empty() || name.find('\0') != std::string::npos) return false;
+    // A file under a name no request can carry could never be asked for.
+    if (name.empty() || name.size() > kMaxNameBytes || name.find('\0') != std::string::npos) return false;
     // Written beside the target under a hidden name, then renamed over it:
     // a reader never sees half a file, and a failure leaves the old one.
     std::string temp = m_folder + "/.jxsim-XXXXXX";

@@ -78,9 +78,12 @@ public:
     bool Rename(const std::string& from, const std::string& to) override;
     std::string Where() const override { return m_folder; }
 
+    // The longest name a request carries (its name field).
+    static constexpr size_t kMaxNameBytes = 110;
+
     static std::string EncodeName(const std::string& name);
     // The controller name that `hostName` is written for; none when it is not
-    // exactly EncodeName of a controller name.
+    // exactly EncodeName of a name a request can carry.
     static std::optional<std::string> DecodeName(const std::string& hostName);
     // Files in the folder that are not shown (hidden ones aside), for a
     // user who put them there to be told why.

@@ -95,7 +95,8 @@ struct CJxSimulator::Impl final : CSimServices {
                 if (!f->Prepare(error)) return false;
                 for (const auto& host : f->LeftOut())
                     Log(folder + "/" + host + " is not shown: it is not a name the controller stores a file under"
-                        " (it writes '%', '/', '\\', control bytes and a leading '.' as %XX, e.g. '%' as %25)");
+                        " (names are up to 110 bytes; '%', '/', '\\', control bytes and a leading '.' are"
+                        " written as %XX, '%' as %25)");
                 store = std::move(f);
             }
             CControllerSettings s;

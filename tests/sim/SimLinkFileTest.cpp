@@ -340,6 +340,8 @@ TEST_P(SimLinkFile, FolderFilesAreListedUnderTheNamesThatFetchThem)
         {"%2EHIDDEN", ".HIDDEN"},
         {"A%2E", ""},                  // only a leading '.' is escaped
         {".profile", ""},              // hidden
+        {std::string(110, 'L'), std::string(110, 'L')},
+        {std::string(111, 'L'), ""},   // longer than a request's name field
     };
     std::filesystem::create_directory(dir.File("store"));
     for (const auto& [host, listed] : rows) WriteWholeFile(dir.File("store/" + host), "file " + host);
