@@ -74,7 +74,7 @@ protected:
             return l.ConfigureRemote(loopback, static_cast<int16_t>(port)) == KORNET_OK;
         }));
         exchange = std::make_unique<CConfigExchange>(owner, document, app);
-        exchange->SetDisplay(options.addresses.front(), kJxTcpIp);
+        exchange->SetDisplay(options.addresses.front(), JxConnectionKind::TcpIp);
         exchange->SetWaitFunction([this](int ms) {
             waits.push_back(ms);
             if (duringWait) duringWait();
@@ -286,21 +286,21 @@ protected:
 TEST_F(ExchangeSimQuickBoot, TheWaitBeforeTheResetDependsOnTheConnection)
 {
     struct Row {
-        int kind;
+        JxConnectionKind kind;
         int ms;
         const char* text;
     } rows[] = {
-        {kJxDialup, 6000, "Waiting (6 sec) to reset the display..."},
-        {kJxDirect, 1000, "Waiting (1 sec) to reset the display..."},
-        {kJxTcpIp, 1000, "Waiting (1 sec) to reset the display..."},
+        {JxConnectionKind::Dialup, 6000, "Waiting (6 sec) to reset the display..."},
+        {JxConnectionKind::Direct, 1000, "Waiting (1 sec) to reset the display..."},
+        {JxConnectionKind::TcpIp, 1000, "Waiting (1 sec) to reset the display..."},
     };
     ASSERT_TRUE(exchange->Fetch());
     for (const Row& row : rows) {
         exchange->SetDisplay(1, row.kind);
         waits.clear();
         view.texts.clear();
-        ASSERT_TRUE(exchange->SendAndReset()) << row.kind;
-        EXPECT_EQ(waits, std::vector<int>{row.ms}) << row.kind;
+        ASSERT_TRUE(exchange->SendAndReset()) << JxConnectionName(row.kind);
+        EXPECT_EQ(waits, std::vector<int>{row.ms}) << JxConnectionName(row.kind);
         ASSERT_EQ(view.texts.size(), 3u);
         EXPECT_EQ(view.texts[1], row.text);
     }

@@ -239,7 +239,7 @@ TEST_F(ConnectWindow, ConnectingRemembersTheChoice)
         QTest::mouseClick(Find<QPushButton>(dlg, "connectButton"), Qt::LeftButton);
         EXPECT_TRUE(messages.Messages().empty());
         EXPECT_EQ(dlg.result(), QDialog::Accepted);
-        EXPECT_EQ(dlg.ConnectionKind(), 2);
+        EXPECT_EQ(dlg.ConnectionKind(), JxConnectionKind::TcpIp);
         EXPECT_EQ(dlg.DisplayAddress(), 23);
         EXPECT_EQ(owner.Link().Ping(23), KORNET_OK);
     }
@@ -297,7 +297,7 @@ TEST_F(ConnectWindow, AbortDuringAutoDetectionConnectsNothingAndSaysNothing)
     ASSERT_TRUE(sim.RegisterComPort(9, dir.File("ports"))) << sim.Error();
     setenv("KORNET_PORTMAP", dir.File("ports").c_str(), 1);
     app->serialPort = "COM9";
-    app->serialBaud = "Auto-detect";
+    app->serialBaud = kJxAutoDetectBaud;
 
     CCommProgressDialog* progress = nullptr;
     QString afterAbort;
@@ -405,7 +405,7 @@ TEST_F(ConnectWindow, DialupCallsThroughTheModemAndABusyLineIsReported)
     unsetenv("KORNET_MODEMS");
     EXPECT_EQ(messages.Messages().size(), 1u);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(dlg.ConnectionKind(), 0);
+    EXPECT_EQ(dlg.ConnectionKind(), JxConnectionKind::Dialup);
     EXPECT_EQ(owner.Link().Ping(1), KORNET_OK);
     EXPECT_EQ(app->phoneNumber, "555-1234");
     EXPECT_EQ(owner.Link().Disconnect(), KORNET_OK);

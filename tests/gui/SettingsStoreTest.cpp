@@ -65,7 +65,7 @@ TEST_F(SettingsStore, AStoreThatCannotBeCreatedIsReportedAtStart)
     CJxConfigApp app(user, machine);
     EXPECT_EQ(app.StartupMessage(),
               "Error in creating registry key: Software\\Corvanta\\Tolvar\\V2\\JxConfig under HKEY_CURRENT_USER");
-    EXPECT_EQ(app.socketNumber, "3001");
+    EXPECT_EQ(app.socketNumber, 3001);
 }
 
 TEST_F(SettingsStore, TheToolsSettingsLastFromOneRunToTheNext)

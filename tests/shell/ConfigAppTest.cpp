@@ -36,10 +36,10 @@ TEST_F(ConfigApp, DefaultsWithoutStoredValues)
 {
     CJxConfigApp app(user, machine);
     EXPECT_EQ(app.StartupMessage(), "");
-    EXPECT_EQ(app.connectionKind, kJxDirect);
+    EXPECT_EQ(app.connectionKind, JxConnectionKind::Direct);
     EXPECT_EQ(app.networkAddress, "1");
-    EXPECT_EQ(app.serialBaud, "19200");
-    EXPECT_EQ(app.socketNumber, "3001");
+    EXPECT_EQ(app.serialBaud, 19200);
+    EXPECT_EQ(app.socketNumber, 3001);
     EXPECT_TRUE(app.socketIsDefault);
     EXPECT_EQ(app.serialPort, "");
     EXPECT_EQ(app.configDocumentName, "CONFIG.XML");
@@ -59,7 +59,7 @@ TEST_F(ConfigApp, StoredValuesAreRead)
                    {"Saved Directory", dir.Path()}};
     CJxConfigApp app(user, machine);
     app.StartUp();
-    EXPECT_EQ(app.socketNumber, "4000");
+    EXPECT_EQ(app.socketNumber, 4000);
     EXPECT_FALSE(app.socketIsDefault);
     EXPECT_EQ(app.ipAddress, "10.1.2.3");
     EXPECT_EQ(app.serialPort, "COM12");
@@ -74,14 +74,14 @@ TEST_F(ConfigApp, SocketRulesAndValueLimits)
 {
     struct Case {
         CMemorySettingsStore::Value socket;
-        const char* number;
+        int32_t number;
         bool isDefault;
         const char* ip;
     } cases[] = {
-        {uint32_t{3001}, "3001", true, "host"},
-        {uint32_t{3002}, "3002", false, "host"},
+        {uint32_t{3001}, 3001, true, "host"},
+        {uint32_t{3002}, 3002, false, "host"},
         // an address stored without a numeric socket number is not trusted
-        {std::string("3001"), "3001", true, ""},
+        {std::string("3001"), 3001, true, ""},
     };
     for (const auto& c : cases) {
         user.values = {{"Socket Number", c.socket}, {"IP Address", std::string("host")}};
@@ -123,7 +123,7 @@ TEST_F(ConfigApp, ExitWritesTheSavedValues)
     CJxConfigApp again(user, machine);
     EXPECT_EQ(again.phoneNumber, "5559876");
     EXPECT_EQ(again.serialPort, "COM7");
-    EXPECT_EQ(again.socketNumber, "3005");
+    EXPECT_EQ(again.socketNumber, 3005);
     EXPECT_EQ(again.ipAddress, "display.local");
 }
 

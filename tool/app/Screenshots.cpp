@@ -67,11 +67,11 @@ int RenderScreenshots(CJxConfigApp& app, const std::string& programVersion, cons
     }
 
     const char* const kPanels[3] = {"connect-dialup.png", "connect-direct.png", "connect-tcpip.png"};
-    const int savedKind = app.connectionKind;
-    for (int kind : {2, 1, 0}) {
+    const JxConnectionKind savedKind = app.connectionKind;
+    for (JxConnectionKind kind : {JxConnectionKind::TcpIp, JxConnectionKind::Direct, JxConnectionKind::Dialup}) {
         app.connectionKind = kind;
         CConnectDlg connect(&main, app, &main.Owner());
-        ok &= Save(connect, folder, kPanels[kind]);
+        ok &= Save(connect, folder, kPanels[JxConnectionKindNumber(kind)]);
     }
     app.connectionKind = savedKind;
 

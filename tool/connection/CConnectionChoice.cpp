@@ -7,7 +7,7 @@
 CConnectionChoice LoadConnectionChoice(const CJxConfigApp& app)
 {
     CConnectionChoice c;
-    c.kind = app.connectionKind >= 0 && app.connectionKind <= 2 ? app.connectionKind : 1;
+    c.kind = app.connectionKind;
     c.networkAddress = app.networkAddress;
     c.modemIndex = app.modemIndex;
     c.phoneNumber = app.phoneNumber;
@@ -30,7 +30,7 @@ void StoreConnectionChoice(CJxConfigApp& app, const CConnectionChoice& c)
     app.serialBaud = c.baud;
     app.ipAddress = c.ipAddress;
     app.socketIsDefault = c.useDefaultSocket;
-    app.socketNumber = c.useDefaultSocket ? std::to_string(kJxDefaultSocket) : c.socketNumber;
+    app.socketNumber = c.useDefaultSocket ? kJxDefaultSocket : c.socketNumber;
 }
 
 int64_t LeadingNumber(const std::string& text)

@@ -22,7 +22,7 @@ CConfigExchange::CConfigExchange(CLinkOwner& owner, CConfigDocument& document, C
 {
 }
 
-void CConfigExchange::SetDisplay(uint8_t address, int connectionKind)
+void CConfigExchange::SetDisplay(uint8_t address, JxConnectionKind connectionKind)
 {
     m_address = address;
     m_kind = connectionKind;
@@ -113,7 +113,7 @@ bool CConfigExchange::SendAndReset()
     m_owner.DisableAbort();
     WriteCopy(kJxSentCopyName, utf8.data(), utf8.size());
 
-    const bool dialup = m_kind == kJxDialup;
+    const bool dialup = m_kind == JxConnectionKind::Dialup;
     m_owner.SetOperationStatus(dialup ? kJxWaitingDialup : kJxWaitingDirect);
     const int waitMs = dialup ? kJxResetWaitDialupMs : kJxResetWaitMs;
     if (m_wait) m_wait(waitMs);

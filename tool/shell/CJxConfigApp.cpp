@@ -23,7 +23,7 @@ CJxConfigApp::CJxConfigApp(CSettingsStore& user, CSettingsStore& machine) : m_us
         return;
     }
     if (auto socket = m_user.ReadNumber("Socket Number")) {
-        socketNumber = std::to_string(static_cast<int32_t>(*socket));
+        socketNumber = static_cast<int32_t>(*socket);
         socketIsDefault = *socket == 3001;
         // The address is only trusted next to a socket number stored as one.
         if (auto ip = m_user.ReadString("IP Address", 50)) ipAddress = *ip;
@@ -70,7 +70,7 @@ void CJxConfigApp::StoreSerialPort(int32_t comNumber)
 
 void CJxConfigApp::StoreSocket(int32_t socket, const std::string& ip)
 {
-    socketNumber = std::to_string(socket);
+    socketNumber = socket;
     ipAddress = ip;
     if (m_userOpen) {
         m_user.WriteNumber("Socket Number", static_cast<uint32_t>(socket));

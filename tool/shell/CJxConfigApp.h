@@ -9,6 +9,7 @@
 
 #include "CNetworkPolicies.h"
 #include "CSettingsStore.h"
+#include "connection/ConnectionKind.h"
 #include "xml/CXmlDocument.h"
 
 class CKorNetwork;
@@ -27,9 +28,6 @@ struct CFactoryDefaults {
     int32_t logmax = 20000;
     int32_t mode = 0;
 };
-
-// Connection kinds as the connection list and the saved settings number them.
-enum JxConnectionKind { kJxDialup = 0, kJxDirect = 1, kJxTcpIp = 2 };
 
 class CJxConfigApp {
 public:
@@ -88,15 +86,15 @@ public:
     std::string savedDirectory;       // ends with "/"
     std::string savedFirmwareFile;
     std::string savedFirmwareDriver;
-    int connectionKind = kJxDirect;
+    JxConnectionKind connectionKind = JxConnectionKind::Direct;
     std::string networkAddress = "1";
     std::string serialPort;           // "COM3"
-    std::string serialBaud = "19200";
+    int32_t serialBaud = 19200;       // 0: auto-detect
     int modemIndex = 0;
     std::string phoneNumber;
     std::string ipAddress;
     bool socketIsDefault = true;
-    std::string socketNumber = "3001";
+    int32_t socketNumber = 3001;
     uint8_t resetOption = 1;
 
     CFactoryDefaults factory;

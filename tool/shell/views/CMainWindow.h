@@ -16,6 +16,7 @@
 #include <string>
 
 #include "connection/CLinkOperation.h"
+#include "connection/ConnectionKind.h"
 
 class QAction;
 class QPushButton;
@@ -60,7 +61,7 @@ public:
 
     CJxConfigApp& App() { return m_app; }
     CLinkOwner& Owner() { return m_owner; }
-    int ConnectionKind() const { return m_connectionKind; }
+    JxConnectionKind ConnectionKind() const { return m_connectionKind; }
     uint8_t DisplayAddress() const { return m_displayAddress; }
 
     void ShowAbout();
@@ -74,7 +75,7 @@ private:
     CJxConfigApp& m_app;
     std::string m_version;
     CLinkOwner m_owner;
-    int m_connectionKind = 1;
+    JxConnectionKind m_connectionKind = JxConnectionKind::Direct;
     uint8_t m_displayAddress = 1;
     bool m_opened = false;
     std::array<Function, kJxMainFunctionCount> m_functions;
