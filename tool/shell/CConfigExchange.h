@@ -17,11 +17,11 @@
 #include <string>
 
 #include "config/CFunctionResult.h"
+#include "connection/CLinkOperation.h"
 #include "connection/ConnectionKind.h"
 
 class CConfigDocument;
 class CJxConfigApp;
-class CLinkOwner;
 
 inline constexpr const char* kJxReceivedCopyName = "CONFIGreceived.XML";
 inline constexpr const char* kJxSentCopyName = "CONFIGsent.XML";
@@ -105,7 +105,6 @@ enum class JxExchangeOutcome {
 // left it with its set button, filling in the connection setting to update.
 // That setting is updated only once the document reached the display, so the
 // next connection is not aimed at an address the display does not have yet.
-using JxRunOperation = std::function<bool(const std::function<bool()>& work)>;
 using JxFunctionWindow = std::function<bool(CConfigDocument& document, CConnectionSettingUpdate& update)>;
 JxExchangeOutcome JxRunConfigExchange(CConfigExchange& exchange, CJxConfigApp& app, const JxRunOperation& runOperation,
                                       const JxFunctionWindow& functionWindow);

@@ -13,6 +13,7 @@
 
 #include "CAboutDlg.h"
 #include "JxProgramIcon.h"
+#include "connection/ConnectionSequence.h"
 #include "connection/views/CConnectDlg.h"
 #include "connection/views/RunLinkOperation.h"
 #include "shell/CJxConfigApp.h"
@@ -146,7 +147,6 @@ void CMainWindow::showEvent(QShowEvent* event)
 
 bool CMainWindow::RunConfigurationExchange(const std::function<void()>& exchange)
 {
-    m_owner.ClearCancel();
     CConnectDlg connect(this, m_app, &m_owner);
     if (connect.exec() != QDialog::Accepted) return false;
     m_connectionKind = connect.ConnectionKind();
@@ -154,13 +154,7 @@ bool CMainWindow::RunConfigurationExchange(const std::function<void()>& exchange
 
     exchange();
 
-    // Closing the line can take a while (a modem hangs up): show it, but
-    // there is nothing left to cancel.
-    RunLinkOperation(this, m_owner, [this] {
-        m_owner.DisableAbort();
-        m_owner.SetOperationStatus("Disconnecting from Network...");
-        return m_owner.DisconnectFromDisplay();
-    });
+    JxDisconnect(m_owner, [this](const std::function<bool()>& work) { return RunLinkOperation(this, m_owner, work); });
     return true;
 }
 

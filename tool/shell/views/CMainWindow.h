@@ -52,11 +52,11 @@ public:
     void SetFunction(JxMainFunction which, Function function);
     void RunFunction(JxMainFunction which);
 
-    // The frame of every configuration exchange: clears the cancel flag and
-    // opens the Connect window on this window's link. When it connected,
+    // The frame of every configuration exchange: opens the Connect window
+    // on this window's link (JxConnect). When it connected,
     // runs `exchange` (which reads ConnectionKind and DisplayAddress and
     // runs its own link operations on Owner()), then disconnects, with a
-    // message when that fails. False when no connection was made.
+    // message when that fails (JxDisconnect). False when no connection was made.
     bool RunConfigurationExchange(const std::function<void()>& exchange);
 
     CJxConfigApp& App() { return m_app; }
