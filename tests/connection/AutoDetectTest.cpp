@@ -9,7 +9,7 @@
 
 #include "../shell/MessageRecorder.h"
 #include "TempDir.h"
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
 #include "connection/ConfigureLink.h"
 #include "connection/DirectRules.h"
 #include "jxsim/CJxSimulator.h"
@@ -94,7 +94,7 @@ TEST_F(AutoDetect, FindsTheDisplayAt115200AfterTrying19200)
     EXPECT_EQ(view.position, 7);
     EXPECT_EQ(view.range, 7);
     EXPECT_EQ(std::get<uint32_t>(user.values.at("Serial Port")), static_cast<uint32_t>(kCom));
-    EXPECT_EQ(app->serialPort, "COM" + std::to_string(kCom));
+    EXPECT_EQ(app->saved.serialPort, "COM" + std::to_string(kCom));
     // The link is left configured at the rate found, not connected.
     EXPECT_EQ(owner.Link().Ping(1), ERR_COMMAND_NO_CONNECTION);
     ASSERT_EQ(owner.Link().Connect(), KORNET_OK);

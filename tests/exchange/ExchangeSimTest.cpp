@@ -15,7 +15,7 @@
 #include "config/CClockModePresenter.h"
 #include "config/CConfigDocument.h"
 #include "config/CSoftwareAddressPresenter.h"
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
 #include "jxsim/CJxSimulator.h"
 #include "shell/CConfigExchange.h"
 #include "shell/CJxConfigApp.h"
@@ -64,7 +64,7 @@ protected:
         sim = std::make_unique<jxsim::CJxSimulator>(options);
         ASSERT_TRUE(sim->Ok()) << sim->Error();
         ASSERT_TRUE(sim->ListenTcp()) << sim->Error();
-        app.dataFolder = data.Path() + "/";
+        app.folders.data = data.Path() + "/";
         owner.SetProgressView(&view);
         owner.Link().SetTimeOut(300);
         owner.Link().SetMaxNumberOfRetries(1);
@@ -233,7 +233,7 @@ TEST_F(ExchangeSim, FetchFailuresNameTheCause)
 
 TEST_F(ExchangeSim, ARefusedSendSkipsWaitResetAndSetting)
 {
-    app.networkAddress = "1";
+    app.saved.networkAddress = "1";
     const JxExchangeOutcome outcome = Run([this](CConfigDocument& doc, CConnectionSettingUpdate& update) {
         CSoftwareAddressPresenter p;
         p.Open(doc);
@@ -249,7 +249,7 @@ TEST_F(ExchangeSim, ARefusedSendSkipsWaitResetAndSetting)
     EXPECT_TRUE(waits.empty());
     EXPECT_EQ(sim->ResetCount(), 0);
     EXPECT_EQ(view.disables, 0);
-    EXPECT_EQ(app.networkAddress, "1") << "the display still answers at its old address";
+    EXPECT_EQ(app.saved.networkAddress, "1") << "the display still answers at its old address";
     EXPECT_EQ(StoredAttribute("ADDR", "sw"), "0");
     EXPECT_EQ(ReadWholeFile(data.File("CONFIGsent.XML")), "");
 }

@@ -68,7 +68,7 @@ int main(int argc, char** argv)
     CJxConfigApp app(user, machine);
     if (!app.StartupMessage().empty()) JxShowMessage(JxMessageKind::Critical, app.StartupMessage());
     app.StartUp();
-    if (kind) app.connectionKind = *kind;
+    if (kind) app.saved.connectionKind = *kind;
 
     if (parser.isSet(screenshots)) {
         const int status = RenderScreenshots(app, ProgramVersion(), parser.value(screenshots));

@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "CConnectionChoice.h"
-#include "CLinkOperation.h"
+#include "LinkOperation.h"
 
 class CJxConfigApp;
 

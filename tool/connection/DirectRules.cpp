@@ -6,7 +6,7 @@
 #include <KorNet.h>
 
 #include "CConnectionChoice.h"
-#include "CLinkOperation.h"
+#include "LinkOperation.h"
 #include "shell/CJxConfigApp.h"
 
 std::vector<CListedPort> ListSerialPortsWithDevices()

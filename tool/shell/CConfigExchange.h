@@ -17,7 +17,7 @@
 #include <string>
 
 #include "config/CFunctionResult.h"
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
 #include "connection/ConnectionKind.h"
 
 class CConfigDocument;

@@ -5,7 +5,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "CConnectionPanels.h"
+#include "ConnectionPanels.h"
 #include "CDLCatchEdit.h"
 
 CCommunicationsGroup::CCommunicationsGroup(QWidget* parent) : QGroupBox("Communications", parent)

@@ -17,7 +17,7 @@
 #include "connection/views/CConnectDlg.h"
 #include "connection/views/RunLinkOperation.h"
 #include "shell/CJxConfigApp.h"
-#include "shell/CJxPaths.h"
+#include "shell/JxPaths.h"
 #include "shell/MessageBox.h"
 #include "shell/StatusText.h"
 
@@ -140,7 +140,7 @@ void CMainWindow::showEvent(QShowEvent* event)
     if (!m_app.catalogueLoaded) {
         // Once the window is on screen, so that the box has a window to sit on.
         QTimer::singleShot(0, this, [this] {
-            JxShowMessage(JxMessageKind::Critical, FormatName(kJxCatalogueFailed, m_app.catalogueFileName));
+            JxShowMessage(JxMessageKind::Critical, FormatName(kJxCatalogueFailed, m_app.documents.catalogue));
         });
     }
 }
@@ -160,7 +160,7 @@ bool CMainWindow::RunConfigurationExchange(const std::function<void()>& exchange
 
 void CMainWindow::ShowAbout()
 {
-    const std::string& name = m_app.catalogueFileName;
+    const std::string& name = m_app.documents.catalogue;
     CAboutDlg about(this, m_version, JxJoinPath(JxShippedDataFolder(name), name));
     about.exec();
 }

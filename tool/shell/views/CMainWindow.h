@@ -15,7 +15,7 @@
 #include <functional>
 #include <string>
 
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
 #include "connection/ConnectionKind.h"
 
 class QAction;

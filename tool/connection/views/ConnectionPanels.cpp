@@ -1,4 +1,4 @@
-#include "CConnectionPanels.h"
+#include "ConnectionPanels.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
