@@ -17,6 +17,7 @@
 #include "CSimRegistry.h"
 #include "PortMap.h"
 #include "SimFrame.h"
+#include "lines/CPacedLine.h"
 #include "lines/CPtyLine.h"
 #include "lines/CTcpLine.h"
 
@@ -128,6 +129,7 @@ struct CJxSimulator::Impl final : CSimServices {
                 return false;
             }
         }
+        if (options.pace && opened->HasSpeed()) opened = std::make_unique<CPacedLine>(std::move(opened));
         line = std::move(opened);
         thread = std::thread([this] { Run(); });
         return true;

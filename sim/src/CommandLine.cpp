@@ -92,6 +92,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CProgramOptions& o, 
                 return false;
             }
             o.sim.baud = static_cast<uint32_t>(n);
+        } else if (a == "--pace") {
+            o.sim.pace = true;
         } else if (a == "--address") {
             if (!integer(1, 240, n)) return false;
             if (!addressGiven) o.sim.addresses.clear();
@@ -200,6 +202,8 @@ std::string UsageText()
         "  --portmap FILE       the port map for --com (default $KORNET_PORTMAP, else ~/.config/kornet/ports)\n"
         "  --baud RATE          the controllers' line speed (default 19200); on a pseudo-terminal\n"
         "                       they answer only a host whose port is set to the same speed\n"
+        "  --pace               with --pty: bytes go and come at the line speed (10 bits a byte),\n"
+        "                       as on a cable\n"
         "\n"
         "Controllers:\n"
         "  --address A          a controller at address A, 1 to 240; repeat for a chain (default 1)\n"

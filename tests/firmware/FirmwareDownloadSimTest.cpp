@@ -92,6 +92,7 @@ protected:
         owner.Link().Disconnect();
         if (sim) sim->Stop();
         unsetenv("JXCONFIG_DATA_DIR");
+        unsetenv("KORNET_PORTMAP");
     }
 
     void Start(const std::string& version = "3.08")
@@ -103,6 +104,22 @@ protected:
         sim = std::make_unique<jxsim::CJxSimulator>(options);
         ASSERT_TRUE(sim->ListenTcp()) << sim->Error();
     }
+
+    // Controllers on a pseudo-terminal entered as COM11, answering only at `baud`.
+    void StartPty(uint32_t baud, bool pace = false)
+    {
+        jxsim::CSimOptions options;
+        options.samples = false;
+        options.bootMs = 100;
+        options.baud = baud;
+        options.pace = pace;
+        sim = std::make_unique<jxsim::CJxSimulator>(options);
+        ASSERT_TRUE(sim->OpenPty()) << sim->Error();
+        const std::string map = dir.File("ports");
+        ASSERT_TRUE(sim->RegisterComPort(kCom, map)) << sim->Error();
+        setenv("KORNET_PORTMAP", map.c_str(), 1);
+    }
+    static constexpr int kCom = 11;
 
     std::string Write(const std::string& name, const Image& bytes)
     {
@@ -136,6 +153,22 @@ protected:
     {
         const Names all = messages.Messages();
         return Names(all.begin() + static_cast<long>(std::min(count, all.size())), all.end());
+    }
+    CFirmwareDownloadRequest DirectRequest(const std::string& firmware, const char* baud, bool highSpeed) const
+    {
+        CFirmwareDownloadRequest r;
+        r.firmwarePath = firmware;
+        r.connection.kind = kJxDirect;
+        r.connection.serialPort = "COM" + std::to_string(kCom);
+        r.connection.baud = baud;
+        r.highSpeed = highSpeed;
+        return r;
+    }
+    bool Saw(const std::string& command) const
+    {
+        for (const auto& c : sim->Commands())
+            if (c.name == command) return true;
+        return false;
     }
     Names Files() const
     {
@@ -340,4 +373,59 @@ TEST_F(DownloadSim, DisplayThatDoesNotAnswerIsNotReset)
     EXPECT_EQ(result.reset, false);
     EXPECT_EQ(sim->ResetCount(), 0);
     EXPECT_EQ(owner.Link().Ping(1), ERR_COMMAND_NO_CONNECTION);
+}
+
+TEST_F(DownloadSim, ADirectLineGoesToTheHighSpeedForTheTransfer)
+{
+    StartPty(19200);
+    const Image image = WithRevision("JX V 3.12", 300 * 1024);
+    const auto result = Run(DirectRequest(Write("MAIN.EXE", image), "19200", true));
+
+    EXPECT_EQ(messages.Messages(), Names{kUpdated});
+    EXPECT_TRUE(result.switched);
+    EXPECT_TRUE(Saw("set baud rate"));
+    EXPECT_EQ(Stored("MAIN.EXE"), jxsim::Bytes(image.begin(), image.end()));
+    EXPECT_EQ(sim->ResetCount(), 1);
+    EXPECT_EQ(sim->FirmwareVersion(), "TJX-3.12");  // the image it runs after its reset
+    EXPECT_EQ(sim->Baud(), 19200u);                 // and the speed of its CONFIG.XML
+    // configure, connect; the switch: its pause, disconnect, configure, connect
+    EXPECT_EQ(std::vector<int>(waits.begin(), waits.begin() + 6), (std::vector<int>(6, 1000)));
+}
+
+TEST_F(DownloadSim, NoSwitchWithoutTheBoxOrAtTheHighSpeedAlready)
+{
+    struct Case {
+        uint32_t lineBaud;
+        const char* chosen;
+        bool highSpeed;
+    };
+    const Case cases[] = {{19200, "19200", false}, {115200, "115200", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        StartPty(c.lineBaud);
+        const Image image = WithRevision("JX V 3.09", 5000);
+        const size_t before = messages.Messages().size();
+        const auto result = Run(DirectRequest(Write("MAIN.EXE", image), c.chosen, c.highSpeed));
+        EXPECT_EQ(Since(before), Names{kUpdated});
+        EXPECT_FALSE(result.switched);
+        EXPECT_FALSE(Saw("set baud rate"));
+        EXPECT_EQ(Stored("MAIN.EXE"), jxsim::Bytes(image.begin(), image.end()));
+        sim->Stop();
+    }
+}
+
+TEST_F(DownloadSim, APacedLineTakesAtLeastItsLineTime)
+{
+    // 40 pings at 19200: each a 6-byte sync or ping frame and its reply; a
+    // lower bound only, which no load on the machine can break.
+    StartPty(19200, true);
+    CKorNetwork& link = owner.Link();
+    link.SetTimeOut(1000);
+    ASSERT_EQ(link.ConfigureDirect(kCom, 19200, false), KORNET_OK);
+    ASSERT_EQ(link.Connect(), KORNET_OK);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 40; ++i) ASSERT_EQ(link.Ping(1), KORNET_OK);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    const auto lineTime = std::chrono::microseconds(40 * 2 * 6 * 10 * 1000000LL / 19200);
+    EXPECT_GE(elapsed, lineTime);
 }
