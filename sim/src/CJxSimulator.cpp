@@ -434,7 +434,8 @@ struct CJxSimulator::Impl final : CSimServices {
     {
         c.Reboot(NowMs());
         Log("[" + std::to_string(c.HardwareAddress()) + "] reset: rebooting for " +
-            std::to_string(c.Settings().bootMs) + " ms (reset " + std::to_string(c.ResetCount()) + ")");
+            std::to_string(c.Settings().bootMs) + " ms (reset " + std::to_string(c.ResetCount()) + "), firmware " +
+            c.FirmwareVersion());
     }
 
     void StopThread()

@@ -92,6 +92,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CProgramOptions& o, 
                 return false;
             }
             o.sim.baud = static_cast<uint32_t>(n);
+        } else if (a == "--make-firmware") {
+            if (!value(o.makeFirmware)) return false;
         } else if (a == "--pace") {
             o.sim.pace = true;
         } else if (a == "--address") {
@@ -227,6 +229,10 @@ std::string UsageText()
         "  --close-after N      cut the line after N data blocks of the next transfer\n"
         "  --fault-rate R       random faults in a fraction R (0 to 1) of the exchanges\n"
         "  --seed S             seed of the random faults (default 1)\n"
+        "\n"
+        "Firmware:\n"
+        "  --make-firmware FILE write a firmware image of --version (default 3.08) to FILE and exit;\n"
+        "                       a controller that gets it and is reset reports that version\n"
         "\n"
         "Output:\n"
         "  --verbose            log every frame, data blocks and syncs too\n"

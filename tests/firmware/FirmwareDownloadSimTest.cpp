@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "Documents.h"
 #include "ImageBuilder.h"
 #include "MessageRecorder.h"
 #include "TempDir.h"
@@ -301,10 +302,13 @@ TEST_F(DownloadSim, ControllerWithoutDirectoryKeepsItsFilesAndStillSucceeds)
     Start();
     ASSERT_TRUE(sim->PutFile("A.EXE", jxsim::Bytes(64, 0x11)));
     sim->FailFile("DIRECTORY.XML", 2);
-    Run(Request(Write("MAIN.EXE", WithRevision("JX V 3.09"))));
+    // the image `jxsim --make-firmware` writes
+    const jxsim::Bytes image = jxsim::MakeFirmwareImage("Tolvar Jx firmware V 3.09");
+    Run(Request(Write("MAIN.EXE", Image(image.begin(), image.end()))));
     EXPECT_EQ(messages.Messages(), Names{kUpdated});
     EXPECT_EQ(Files(), (Names{"A.EXE", "CONFIG.XML", "MAIN.EXE"}));
     EXPECT_EQ(sim->ResetCount(), 1);
+    EXPECT_EQ(sim->FirmwareVersion(), "TJX-3.09");
 }
 
 TEST_F(DownloadSim, ResetWaitsLongerOnADialupLine)

@@ -11,6 +11,7 @@
 #include "MainFunctions.h"
 #include "connection/views/CCommProgressDialog.h"
 #include "connection/views/CConnectDlg.h"
+#include "firmware/views/CDownloadFirmwareDlg.h"
 #include "shell/CJxConfigApp.h"
 #include "shell/CJxPaths.h"
 #include "shell/MessageBox.h"
@@ -66,6 +67,25 @@ int RenderScreenshots(CJxConfigApp& app, const std::string& programVersion, cons
         progress.SetStatusText("Configuring connection to display... \nAuto-detecting at 115200");
         progress.SetProgress(3, 10);
         ok &= Save(progress, folder, "communication-progress.png");
+    }
+
+    {
+        // The window as an operator fills it in: an image and a driver on a direct line.
+        const std::string savedFile = app.savedFirmwareFile, savedDriver = app.savedFirmwareDriver;
+        const int savedKind = app.connectionKind;
+        app.savedFirmwareFile = "/home/operator/firmware/MAIN.EXE";
+        app.savedFirmwareDriver = "/home/operator/firmware/DISPLAY.RBF";
+        app.connectionKind = kJxDirect;
+        CDownloadFirmwareDlg download(&main, app);
+        ok &= Save(download, folder, "download-firmware.png");
+        app.savedFirmwareFile = savedFile;
+        app.savedFirmwareDriver = savedDriver;
+        app.connectionKind = savedKind;
+
+        CCommProgressDialog progress(&download, &download.Owner());
+        progress.SetStatusText("Downloading new firmware to display...");
+        progress.SetProgress(412, 1250);
+        ok &= Save(progress, folder, "download-firmware-progress.png");
     }
 
     {
