@@ -335,7 +335,7 @@ TEST_F(DownloadSim, ResetWaitsLongerOnADialupLine)
         EXPECT_FALSE(progress.Snapshot().abortAllowed);
         EXPECT_EQ(Since(before), Names{kUpdated});
         owner.Link().Disconnect();
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the reboot
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // past the 100 ms reboot
     }
 }
 
