@@ -7,6 +7,7 @@
 #include <sys/time.h>
 
 #include "CommandLine.h"
+#include "Documents.h"
 #include "jxsim/CJxSimulator.h"
 
 namespace {
@@ -44,6 +45,22 @@ int main(int argc, char** argv)
     }
     if (o.help) {
         std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (!o.makeFirmware.empty()) {
+        const size_t dash = o.sim.version.find('-');
+        const Bytes image = MakeFirmwareImage("Tolvar Jx firmware V " +
+                                              (dash == std::string::npos ? o.sim.version : o.sim.version.substr(dash + 1)));
+        bool written = false;
+        if (std::FILE* f = std::fopen(o.makeFirmware.c_str(), "wb")) {
+            written = std::fwrite(image.data(), 1, image.size(), f) == image.size();
+            written = std::fclose(f) == 0 && written;
+        }
+        if (!written) {
+            std::fprintf(stderr, "jxsim: cannot write %s\n", o.makeFirmware.c_str());
+            return 1;
+        }
+        Say("wrote " + o.makeFirmware + " (firmware " + o.sim.version + ")");
         return 0;
     }
     if (!o.quiet) o.sim.log = Print;

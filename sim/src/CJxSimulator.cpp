@@ -17,6 +17,7 @@
 #include "CSimRegistry.h"
 #include "PortMap.h"
 #include "SimFrame.h"
+#include "lines/CPacedLine.h"
 #include "lines/CPtyLine.h"
 #include "lines/CTcpLine.h"
 
@@ -132,6 +133,7 @@ struct CJxSimulator::Impl final : CSimServices {
                 return false;
             }
         }
+        if (options.pace && opened->HasSpeed()) opened = std::make_unique<CPacedLine>(std::move(opened));
         line = std::move(opened);
         thread = std::thread([this] { Run(); });
         return true;
@@ -446,7 +448,8 @@ struct CJxSimulator::Impl final : CSimServices {
     {
         c.Reboot(NowMs());
         Log("[" + std::to_string(c.HardwareAddress()) + "] reset: rebooting for " +
-            std::to_string(c.Settings().bootMs) + " ms (reset " + std::to_string(c.ResetCount()) + ")");
+            std::to_string(c.Settings().bootMs) + " ms (reset " + std::to_string(c.ResetCount()) + "), firmware " +
+            c.FirmwareVersion());
     }
 
     void StopThread()

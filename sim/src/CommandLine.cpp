@@ -92,6 +92,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CProgramOptions& o, 
                 return false;
             }
             o.sim.baud = static_cast<uint32_t>(n);
+        } else if (a == "--make-firmware") {
+            if (!value(o.makeFirmware)) return false;
+        } else if (a == "--pace") {
+            o.sim.pace = true;
         } else if (a == "--address") {
             if (!integer(1, 240, n)) return false;
             if (!addressGiven) o.sim.addresses.clear();
@@ -200,6 +204,8 @@ std::string UsageText()
         "  --portmap FILE       the port map for --com (default $KORNET_PORTMAP, else ~/.config/kornet/ports)\n"
         "  --baud RATE          the controllers' line speed (default 19200); on a pseudo-terminal\n"
         "                       they answer only a host whose port is set to the same speed\n"
+        "  --pace               with --pty: bytes go and come at the line speed (10 bits a byte),\n"
+        "                       as on a cable\n"
         "\n"
         "Controllers:\n"
         "  --address A          a controller at address A, 1 to 240; repeat for a chain (default 1)\n"
@@ -223,6 +229,10 @@ std::string UsageText()
         "  --close-after N      cut the line after N data blocks of the next transfer\n"
         "  --fault-rate R       random faults in a fraction R (0 to 1) of the exchanges\n"
         "  --seed S             seed of the random faults (default 1)\n"
+        "\n"
+        "Firmware:\n"
+        "  --make-firmware FILE write a firmware image of --version (default 3.08) to FILE and exit;\n"
+        "                       a controller that gets it and is reset reports that version\n"
         "\n"
         "Output:\n"
         "  --verbose            log every frame, data blocks and syncs too\n"

@@ -19,6 +19,7 @@ struct CProgramOptions {
     std::string portMap;
     bool help = false;
     bool quiet = false;
+    std::string makeFirmware;  // write a firmware image of --version here and exit
 
     int drop = 0;
     int corrupt = 0;

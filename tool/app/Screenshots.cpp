@@ -17,6 +17,7 @@
 #include "connection/LinkOperation.h"
 #include "connection/views/CCommProgressDialog.h"
 #include "connection/views/CConnectDlg.h"
+#include "firmware/views/CDownloadFirmwareDlg.h"
 #include "shell/CConfigExchange.h"
 #include "shell/CJxConfigApp.h"
 #include "shell/JxPaths.h"
@@ -93,6 +94,25 @@ int RenderScreenshots(CJxConfigApp& app, const std::string& programVersion, cons
     } else {
         std::fprintf(stderr, "JxConfig: the sample CONFIG.XML of the pictures does not load\n");
         ok = false;
+    }
+
+    {
+        // The window as an operator fills it in: an image and a driver on a direct line.
+        const std::string savedFile = app.saved.firmwareFile, savedDriver = app.saved.firmwareDriver;
+        const JxConnectionKind savedKind = app.saved.connectionKind;
+        app.saved.firmwareFile = "/home/operator/firmware/MAIN.EXE";
+        app.saved.firmwareDriver = "/home/operator/firmware/DISPLAY.RBF";
+        app.saved.connectionKind = JxConnectionKind::Direct;
+        CDownloadFirmwareDlg download(&main, app);
+        ok &= Save(download, folder, "download-firmware.png");
+        app.saved.firmwareFile = savedFile;
+        app.saved.firmwareDriver = savedDriver;
+        app.saved.connectionKind = savedKind;
+
+        CCommProgressDialog progress(&download, &download.Owner());
+        progress.SetStatusText("Downloading new firmware to display...");
+        progress.SetProgress(412, 1250);
+        ok &= Save(progress, folder, "download-firmware-progress.png");
     }
 
     // A message of each kind, as the tool shows them.

@@ -44,19 +44,17 @@ void CLinkOwner::EnableAbort()
     if (IProgressView* view = m_progress.load()) view->EnableAbort();
 }
 
-namespace {
 // A serial port that would not open says why (no permission, in use): the
 // operator can act on that, where "Network Connection Failed" alone leaves
 // him guessing. Read right after the Connect it explains, never later: a
 // configure step that fails before reaching the link leaves an older port's
 // reason in place.
-std::string WithPortReason(std::string message, const CKorNetwork& link)
+std::string JxWithPortReason(std::string message, const CKorNetwork& link)
 {
     const char* reason = link.GetLastPortError();
     if (reason != nullptr && *reason != '\0') message += std::string("\n") + reason;
     return message;
 }
-}  // namespace
 
 bool CLinkOwner::ConnectToDisplay(const std::function<bool(CKorNetwork&)>& configure)
 {
@@ -69,7 +67,7 @@ bool CLinkOwner::ConnectToDisplay(const std::function<bool(CKorNetwork&)>& confi
     }
     const int16_t status = m_link.Connect();
     if (status != KORNET_OK) {
-        ReportFailure(WithPortReason(kJxUnableToConnect + StatusText(status), m_link));
+        ReportFailure(JxWithPortReason(kJxUnableToConnect + StatusText(status), m_link));
         return false;
     }
     if (!m_cancel.load()) return true;

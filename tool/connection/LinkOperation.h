@@ -51,6 +51,11 @@ inline constexpr const char* kJxNetworkSettingInvalid = "The network setting you
 inline constexpr const char* kJxUnableToConnect = "Unable to connect to display: ";
 inline constexpr const char* kJxUnableToDisconnect = "Unable to disconnect from display: ";
 
+// `message` followed, on a line of its own, by why the serial port of `link`
+// would not open (nothing when it opened or is not a serial port). Read
+// right after the Connect that failed.
+std::string JxWithPortReason(std::string message, const CKorNetwork& link);
+
 // One window's link and everything its link operations share.
 class CLinkOwner {
 public:

@@ -33,6 +33,7 @@ struct CSimOptions {
     uint64_t memoryBytes = 8000000;     // file memory of each controller
     uint64_t volatileBytes = 2000000;
     uint32_t baud = 19200;              // the controllers' line speed
+    bool pace = false;                  // a pseudo-terminal passes bytes at the line speed (10 bits a byte)
     int bootMs = 3000;                  // silent this long after a reset
     std::string version = "3.08";       // firmware version (vr "TJX-3.08"), or a whole "PREFIX-3.08"
     std::string displayName;            // ds of the factory CONFIG.XML; empty: the default
