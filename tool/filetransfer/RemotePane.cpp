@@ -4,21 +4,10 @@
 #include <cstdio>
 #include <ctime>
 
+#include "shell/TextCompare.h"
 #include "xml/CXmlDocument.h"
 
 namespace {
-
-int LowerAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
-
-int CompareIgnoringCase(std::string_view a, std::string_view b)
-{
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const int d = LowerAscii(static_cast<unsigned char>(a[i])) - LowerAscii(static_cast<unsigned char>(b[i]));
-        if (d != 0) return d;
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
 
 // A size column's number. Sizes are printed from 32-bit values, but a local
 // list may hold anything, so read wide and compare rather than subtract.
@@ -64,7 +53,7 @@ int CompareListItems(const CFileListRow& a, const CFileListRow& b, int column, b
 {
     int result = 0;
     if (column == kJxColumnName) {
-        result = CompareIgnoringCase(a.name, b.name);
+        result = JxCompareIgnoringCase(a.name, b.name);
     } else if (column == kJxColumnSize) {
         const int64_t x = SizeValue(a.sizeText);
         const int64_t y = SizeValue(b.sizeText);

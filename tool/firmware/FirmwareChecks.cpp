@@ -10,28 +10,17 @@
 #include "connection/LinkOperation.h"
 #include "shell/JxPaths.h"
 #include "shell/StatusText.h"
+#include "shell/TextCompare.h"
 #include "xml/CXmlDocument.h"
 
 namespace {
 
 constexpr uint8_t kFileNotFound = 2;  // the controller's "can't find the file"
 
-int LowerAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
-
-int CompareIgnoringCase(std::string_view a, std::string_view b)
-{
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const int d = LowerAscii(static_cast<unsigned char>(a[i])) - LowerAscii(static_cast<unsigned char>(b[i]));
-        if (d != 0) return d;
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
-
 bool HasFirmwareType(const std::string& name, const std::string& type)
 {
     const size_t dot = name.rfind('.');
-    return dot != std::string::npos && CompareIgnoringCase(std::string_view(name).substr(dot), type) == 0;
+    return dot != std::string::npos && JxCompareIgnoringCase(std::string_view(name).substr(dot), type) == 0;
 }
 
 // The leading decimal number of a text (blanks and a sign allowed), 0 when
@@ -147,7 +136,7 @@ void DeleteOldFirmware(CKorNetwork& link, uint8_t address, const std::vector<std
         const std::string cause = StatusText(status, response.error);
         // The controller starts the first image by name: an old one that
         // stays and sorts first keeps running instead of the new one.
-        if (CompareIgnoringCase(newName, name) > 0)
+        if (JxCompareIgnoringCase(newName, name) > 0)
             reportFailure("Unable to delete old firmware (" + name + "). The new firmware cannot take affect.\nError cause: " + cause);
         else
             reportFailure("Unable to delete old firmware (" + name + "): " + cause);
