@@ -63,7 +63,7 @@ bool Parse(std::string_view text, CliTarget& t, std::string& why)
             t.port = static_cast<uint16_t>(value);
             rest = rest.substr(0, portColon);
         }
-        if (rest.empty() || rest.find_first_of(" \t/@") != std::string_view::npos) {
+        if (rest.empty() || rest.find_first_of(" \t/@:") != std::string_view::npos) {
             why = "the host must be a name or an IPv4 address";
             return false;
         }
