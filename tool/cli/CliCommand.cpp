@@ -127,17 +127,28 @@ CliResult LocalFailure(const std::string& message)
     return r;
 }
 
-// A file from the display into `bytes`.
-CliResult GetFile(CliSession& s, uint8_t address, const std::string& name, bool compressed, std::string& bytes)
+// A file from the display: its bytes stay in the link's buffer (valid until
+// the next retrieval), so a large file is not copied on its way to disk.
+CliResult GetFile(CliSession& s, uint8_t address, const std::string& name, bool compressed, const uint8_t*& data,
+                  size_t& length)
 {
     int16_t status = KORNET_OK;
     jx_resp_retrieve_file_s response{};
-    const uint8_t* data = compressed ? s.Link().JxGetFileCompressed(address, name.c_str(), status, &response, 0)
-                                     : s.Link().JxGetFile(address, name.c_str(), status, &response, 0);
+    data = compressed ? s.Link().JxGetFileCompressed(address, name.c_str(), status, &response, 0)
+                      : s.Link().JxGetFile(address, name.c_str(), status, &response, 0);
     if (status != KORNET_OK) return Failed(status, response.error, FormatName(kJxUnableToGet, name));
-    const size_t length = data == nullptr ? 0 : (compressed ? response.uncompressedLength : response.length);
-    bytes.assign(reinterpret_cast<const char*>(data), length);
+    length = data == nullptr ? 0 : (compressed ? response.uncompressedLength : response.length);
     return {};
+}
+
+// A small document from the display, copied.
+CliResult GetFile(CliSession& s, uint8_t address, const std::string& name, bool compressed, std::string& bytes)
+{
+    const uint8_t* data = nullptr;
+    size_t length = 0;
+    CliResult r = GetFile(s, address, name, compressed, data, length);
+    if (r.Ok()) bytes.assign(reinterpret_cast<const char*>(data), length);
+    return r;
 }
 
 // ---- config set: each key through the rules of its window ----------------
@@ -526,15 +537,15 @@ CliResult CliRunAtAddress(CliSession& s, const CliCommand& c, const std::string&
         std::string local = n == "get" ? c.local : c.args.at(0);
         if (local.empty()) local = CliLocalNameFor(remote);
         if (c.severalPlaces && local != "-") local += PlaceSuffix(target, address);
-        std::string bytes;
-        r = GetFile(s, address, remote, n == "get", bytes);
+        const uint8_t* data = nullptr;
+        size_t length = 0;
+        r = GetFile(s, address, remote, n == "get", data, length);
         std::string error;
-        if (r.Ok() && !WriteLocalFile(local, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), error))
-            r = LocalFailure(error);
+        if (r.Ok() && !WriteLocalFile(local, data, length, error)) r = LocalFailure(error);
         if (r.Ok()) {
             r.data["remote"] = remote;
             r.data["local"] = local;
-            r.data["bytes"] = bytes.size();
+            r.data["bytes"] = length;
         }
     } else if (n == "put") {
         std::string bytes, error;
