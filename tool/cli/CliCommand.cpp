@@ -115,7 +115,8 @@ CliResult Failed(int16_t status, uint8_t displayError, const std::string& what)
     CliResult r;
     r.status = status;
     r.exit = CliExitForStatus(status);
-    r.message = what + StatusText(status, displayError);
+    // The tool has no words for an abort: the operator pressed the button.
+    r.message = what + (status == ERR_SIGN_ABORT ? std::string("interrupted") : StatusText(status, displayError));
     return r;
 }
 

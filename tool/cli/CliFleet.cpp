@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <thread>
 #include <unistd.h>
 
@@ -22,6 +23,25 @@ using Clock = std::chrono::steady_clock;
 using json = nlohmann::json;
 
 std::string g_privateMap;
+
+// The links running now, so that an interrupt ends their waits.
+std::mutex g_runningMutex;
+std::vector<CLinkOwner*> g_running;
+
+struct CRunning {
+    CLinkOwner& owner;
+    explicit CRunning(CLinkOwner& o) : owner(o)
+    {
+        std::lock_guard lock(g_runningMutex);
+        g_running.push_back(&owner);
+        if (g_cliInterrupted.load()) owner.OnAbortRequest();
+    }
+    ~CRunning()
+    {
+        std::lock_guard lock(g_runningMutex);
+        g_running.erase(std::find(g_running.begin(), g_running.end(), &owner));
+    }
+};
 
 // The bar of a transfer on stderr: "[#####.....]  45%".
 class CliProgressBar : public IProgressView {
@@ -166,6 +186,7 @@ std::vector<CliResult> RunTarget(const CliRunOptions& o, const CliCommand& c, co
 {
     std::vector<CliResult> results;
     CliSession session;
+    CRunning running(session.owner);
     std::unique_ptr<CliProgressBar> bar;
     if (o.progress) {
         bar = std::make_unique<CliProgressBar>();
@@ -189,7 +210,19 @@ std::vector<CliResult> RunTarget(const CliRunOptions& o, const CliCommand& c, co
     if (c.name == "watch") {
         results = Watch(session, c, t.text, o.addresses);
     } else {
-        for (const uint8_t a : o.addresses) results.push_back(CliRunAtAddress(session, c, t.text, a));
+        for (const uint8_t a : o.addresses) {
+            if (g_cliInterrupted.load()) {
+                CliResult r;
+                r.target = t.text;
+                r.address = a;
+                r.exit = kCliSomeFailed;
+                r.status = ERR_SIGN_ABORT;
+                r.message = "interrupted before this address";
+                results.push_back(std::move(r));
+                continue;
+            }
+            results.push_back(CliRunAtAddress(session, c, t.text, a));
+        }
     }
     session.owner.SetProgressView(nullptr);
     CliMessageCapture capture;
@@ -271,10 +304,20 @@ std::vector<CliResult> CliRunFleet(const CliRunOptions& o, const CliCommand& c)
     auto work = [&] {
         for (size_t i = next++; i < count; i = next++) perTarget[i] = RunTarget(o, c, o.targets[i]);
     };
+    // Ctrl-C: every running link stops waiting (watch ends its polls itself).
+    std::atomic<bool> done{false};
+    std::thread interrupter([&] {
+        while (!done.load() && !g_cliInterrupted.load()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (done.load() || c.name == "watch") return;
+        std::lock_guard lock(g_runningMutex);
+        for (CLinkOwner* owner : g_running) owner->OnAbortRequest();
+    });
     std::vector<std::thread> threads;
     for (size_t w = 1; w < workers; ++w) threads.emplace_back(work);
     work();
     for (auto& t : threads) t.join();
+    done.store(true);
+    interrupter.join();
     std::vector<CliResult> results;
     for (auto& r : perTarget) std::move(r.begin(), r.end(), std::back_inserter(results));
     return results;

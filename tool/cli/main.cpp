@@ -33,7 +33,15 @@ Exit status:
   5  the display refused (it answered with an error)
   6  local file error)";
 
-void OnInterrupt(int) { g_cliInterrupted.store(true); }
+// The first Ctrl-C ends the run in order (links abort, results are
+// reported); a second one ends the program at once.
+void OnInterrupt(int signal)
+{
+    if (g_cliInterrupted.exchange(true)) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+}
 
 int Usage(const std::string& message)
 {
