@@ -1,7 +1,9 @@
 // Fuzz target for CConfigDocument: load any bytes as CONFIG.XML, read every
 // value, fill the display type and zone from it, then make a random run of
-// writes. A write that reports success must read back as written, and the
-// document text must always load again to the same text.
+// writes. A write that reports success must read back as written (a port
+// write leaving every other port role as it was), a write that fails must
+// leave the text as it was, and the document text must always load again to
+// the same text.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -66,12 +68,83 @@ const char* const kTexts[] = {"", "2.20", "Lobby & \"Gate\"", "0.0.0.0", "\xE9t\
 const int32_t kNumbers[] = {0, 1, -300, 65535, INT32_MIN, INT32_MAX, 120};
 
 template <typename Get, typename Value>
-void ExpectRead(bool written, Get get, const Value& expected, const char* what, const CConfigDocument& doc)
+void ExpectRead(bool written, Get get, const Value& expected, const char* what, const CConfigDocument& doc,
+                const std::string& before)
 {
-    if (!written) return;
+    if (!written) {
+        if (doc.GetText() != before) Fail("a write that failed changed the text", what, doc.GetText());
+        return;
+    }
     Value back{};
     get(back);
     if (back != expected) Fail("value written does not read back", what, doc.GetText());
+}
+
+
+// The four port roles as their getters read them.
+enum PortRole { kRequiredSerial, kEthernet, kRtdSerial, kRtdNetwork, kPortRoles };
+struct PortReadings {
+    PortEntry entry[kPortRoles];
+    bool result[kPortRoles] = {};
+};
+
+PortReadings ReadPorts(const CConfigDocument& doc)
+{
+    PortReadings r;
+    r.result[kRequiredSerial] = doc.GetRequiredSerialPort(r.entry[kRequiredSerial]);
+    r.result[kEthernet] = doc.GetEthernetPort(r.entry[kEthernet]);
+    r.result[kRtdSerial] = doc.GetRtdSerialPort(r.entry[kRtdSerial]);
+    r.result[kRtdNetwork] = doc.GetRtdNetworkPort(r.entry[kRtdNetwork]);
+    return r;
+}
+
+bool IsSerialRole(int role) { return role == kRequiredSerial || role == kRtdSerial; }
+
+// A port setter that reports success must leave its role reading what it
+// wrote (an existing entry keeps its protocol, a network one its type too)
+// and every other role reading as before; one that fails leaves the text.
+template <typename Write>
+void CheckPortWrite(CConfigDocument& doc, int role, const PortEntry& port, Write write)
+{
+    const std::string text = doc.GetText();
+    const PortReadings was = ReadPorts(doc);
+    const bool written = write();
+    if (!written) {
+        if (doc.GetText() != text) Fail("a port write that failed changed the text", text, doc.GetText());
+        return;
+    }
+    const PortReadings now = ReadPorts(doc);
+    // Every role's entry has a type, so an empty one means there was none.
+    const PortEntry& old = was.entry[role];
+    PortEntry expected = port;
+    if (IsSerialRole(role)) {
+        if (!old.type.empty()) expected.protocol = old.protocol;
+    } else {
+        expected = PortEntry{old.type.empty() ? port.type : old.type, old.type.empty() ? port.protocol : old.protocol,
+                             "", 0, 0, port.num};
+    }
+    if (now.entry[role] != expected) Fail("a port written does not read back", std::to_string(role), doc.GetText());
+    for (int other = 0; other < kPortRoles; ++other) {
+        if (other != role && (now.entry[other] != was.entry[other] || now.result[other] != was.result[other]))
+            Fail("a port write changed another port", std::to_string(other), doc.GetText());
+    }
+}
+
+// AddPort: roles that had an entry keep reading it; a failure leaves the text.
+bool CheckAddPort(CConfigDocument& doc, const PortEntry& port, bool serialFields)
+{
+    const std::string text = doc.GetText();
+    const PortReadings was = ReadPorts(doc);
+    if (!doc.AddPort(port, serialFields)) {
+        if (doc.GetText() != text) Fail("AddPort failed but changed the text", text, doc.GetText());
+        return false;
+    }
+    const PortReadings now = ReadPorts(doc);
+    for (int role = 0; role < kPortRoles; ++role) {
+        if (!was.entry[role].type.empty() && (now.entry[role] != was.entry[role] || now.result[role] != was.result[role]))
+            Fail("AddPort changed an existing port", std::to_string(role), doc.GetText());
+    }
+    return true;
 }
 
 }  // namespace
@@ -93,47 +166,48 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto number = [&] { return kNumbers[rng() % std::size(kNumbers)]; };
     for (int step = 0; step < 16; ++step) {
         bool changed = true;
-        switch (rng() % 14) {
+        const std::string before = doc.GetText();
+        switch (rng() % 16) {
         case 0: {
             const std::string v = text();
-            ExpectRead(doc.SetDescription(v), [&](std::string& b) { doc.GetDescription(b); }, v, "ds", doc);
+            ExpectRead(doc.SetDescription(v), [&](std::string& b) { doc.GetDescription(b); }, v, "ds", doc, before);
             break;
         }
         case 1: {
             const std::string v = text();
-            ExpectRead(doc.SetGamma(v), [&](std::string& b) { doc.GetGamma(b); }, v, "gamma", doc);
+            ExpectRead(doc.SetGamma(v), [&](std::string& b) { doc.GetGamma(b); }, v, "gamma", doc, before);
             break;
         }
         case 2: {
             const int32_t v = number();
-            ExpectRead(doc.SetRefreshRate(v), [&](int32_t& b) { doc.GetRefreshRate(b); }, v, "rfr", doc);
+            ExpectRead(doc.SetRefreshRate(v), [&](int32_t& b) { doc.GetRefreshRate(b); }, v, "rfr", doc, before);
             break;
         }
         case 3: {
             const int32_t v = number();
-            ExpectRead(doc.SetThermalHigh(v), [&](int32_t& b) { doc.GetThermalHigh(b); }, v, "tph", doc);
+            ExpectRead(doc.SetThermalHigh(v), [&](int32_t& b) { doc.GetThermalHigh(b); }, v, "tph", doc, before);
             break;
         }
         case 4: {
             const std::string v = text();
             ExpectRead(doc.SetGateway(v), [&](std::string& b) { doc.GetGateway(b); }, v == "0.0.0.0" ? "" : v,
-                       "gtw", doc);
+                       "gtw", doc, before);
             break;
         }
         case 5: {
             const int32_t v = number();
-            ExpectRead(doc.SetErtdSignNumber(v), [&](int32_t& b) { doc.GetErtdSignNumber(b); }, v, "ertd", doc);
+            ExpectRead(doc.SetErtdSignNumber(v), [&](int32_t& b) { doc.GetErtdSignNumber(b); }, v, "ertd", doc, before);
             break;
         }
         case 6: {
             const int32_t v = number();
-            ExpectRead(doc.SetTimeZone(v), [&](int32_t& b) { doc.GetTimeZone(b); }, v, "zn", doc);
+            ExpectRead(doc.SetTimeZone(v), [&](int32_t& b) { doc.GetTimeZone(b); }, v, "zn", doc, before);
             break;
         }
         case 7: {
             const int32_t v = static_cast<int32_t>(rng() % 7) - 1;
             ExpectRead(doc.SetEthernetMode(v), [&](int32_t& b) { doc.GetEthernetMode(b); }, v >= 1 && v <= 4 ? v : 0,
-                       "ENET", doc);
+                       "ENET", doc, before);
             break;
         }
         case 8: {
@@ -141,29 +215,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const std::string expected = user.empty() ? "Admin\n" : user + "\n" + password;
             ExpectRead(doc.SetSecurity(user, password),
                        [&](std::string& b) { std::string u, p; doc.GetSecurity(u, p); b = u + "\n" + p; }, expected,
-                       "SCRTY", doc);
+                       "SCRTY", doc, before);
             break;
         }
         case 9: {
-            const PortEntry v{"MODEM", "HTCH", text(), number(), number(), number()};
-            const bool written = doc.SetRequiredSerialPort(v);
-            PortEntry back;
-            doc.GetRequiredSerialPort(back);
-            if (written && (back.num != v.num || back.baud != v.baud || back.hdsk != v.hdsk || back.initstr != v.initstr))
-                Fail("required serial port does not read back", "", doc.GetText());
+            const PortEntry v{rng() % 2 ? "MODEM" : "DIRECT", "HTCH", text(), number(), number(), number()};
+            CheckPortWrite(doc, kRequiredSerial, v, [&] { return doc.SetRequiredSerialPort(v); });
             break;
         }
         case 10: {
             const PortEntry v{"UDPIP", "RTD", "", 0, 0, number()};
-            const bool written = doc.SetRtdNetworkPort(v);
-            PortEntry back;
-            doc.GetRtdNetworkPort(back);
-            if (written && back.num != v.num) Fail("RTD network port does not read back", "", doc.GetText());
+            CheckPortWrite(doc, kRtdNetwork, v, [&] { return doc.SetRtdNetworkPort(v); });
+            break;
+        }
+        case 14: {
+            const PortEntry v{"TCPIP", "Kor", "", 0, 0, number()};
+            CheckPortWrite(doc, kEthernet, v, [&] { return doc.SetEthernetPort(v); });
+            break;
+        }
+        case 15: {
+            const PortEntry v{rng() % 2 ? "MODEM" : "DIRECT", "RTD", text(), number(), number(), number()};
+            CheckPortWrite(doc, kRtdSerial, v, [&] { return doc.SetRtdSerialPort(v); });
             break;
         }
         case 11: doc.RemoveAllPorts(); break;
         case 12: doc.RemoveLegacyIpPorts(); break;
-        default: changed = doc.AddPort({text(), text(), text(), number(), number(), number()}, rng() % 2); break;
+        default: changed = CheckAddPort(doc, {text(), text(), text(), number(), number(), number()}, rng() % 2); break;
         }
         if (changed) CheckReloads(doc);
     }

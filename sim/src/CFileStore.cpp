@@ -71,11 +71,10 @@ bool NeedsEscape(unsigned char c, bool first)
 {
     return c < 0x20 || c == 0x7F || c == '/' || c == '\\' || c == '%' || (first && c == '.');
 }
-int HexValue(char c)
+int UpperHexValue(char c)
 {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
 }  // namespace
@@ -123,40 +122,73 @@ std::string CFolderStore::EncodeName(const std::string& name)
     return out;
 }
 
-std::string CFolderStore::DecodeName(const std::string& hostName)
+std::optional<std::string> CFolderStore::DecodeName(const std::string& hostName)
 {
+    // Only what EncodeName writes decodes: a byte it escapes never appears
+    // as itself, and an escape stands only for a byte it escapes, in its
+    // upper-case digits. So no two host names give the same controller name,
+    // and a listed name always leads back to its file.
     std::string out;
     for (size_t i = 0; i < hostName.size(); ++i) {
-        if (hostName[i] == '%' && i + 2 < hostName.size()) {
-            const int hi = HexValue(hostName[i + 1]);
-            const int lo = HexValue(hostName[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                out += static_cast<char>(hi * 16 + lo);
-                i += 2;
-                continue;
-            }
+        const auto c = static_cast<unsigned char>(hostName[i]);
+        if (c != '%') {
+            if (NeedsEscape(c, out.empty())) return std::nullopt;
+            out += static_cast<char>(c);
+            continue;
         }
-        out += hostName[i];
+        if (i + 2 >= hostName.size()) return std::nullopt;
+        const int hi = UpperHexValue(hostName[i + 1]);
+        const int lo = UpperHexValue(hostName[i + 2]);
+        if (hi < 0 || lo < 0) return std::nullopt;
+        const auto b = static_cast<unsigned char>(hi * 16 + lo);
+        // A zero byte ends a name on the wire: no request names it.
+        if (b == 0 || !NeedsEscape(b, out.empty())) return std::nullopt;
+        out += static_cast<char>(b);
+        i += 2;
     }
+    if (out.empty() || out.size() > kMaxNameBytes) return std::nullopt;
     return out;
 }
 
 std::string CFolderStore::PathOf(const std::string& name) const { return m_folder + "/" + EncodeName(name); }
 
-std::vector<CFileEntry> CFolderStore::List() const
+namespace {
+// Calls `visit` with the name and status of every regular file in `folder`
+// that is not hidden.
+template <class Visit>
+void ForEachFile(const std::string& folder, Visit visit)
 {
-    std::vector<CFileEntry> out;
-    DIR* dir = opendir(m_folder.c_str());
-    if (dir == nullptr) return out;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return;
     while (dirent* e = readdir(dir)) {
         const std::string host = e->d_name;
         if (host.empty() || host[0] == '.') continue;
         struct stat st {};
-        if (stat((m_folder + "/" + host).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        out.push_back({DecodeName(host), static_cast<uint64_t>(st.st_size), static_cast<int64_t>(st.st_mtime)});
+        if (stat((folder + "/" + host).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        visit(host, st);
     }
     closedir(dir);
+}
+}  // namespace
+
+std::vector<CFileEntry> CFolderStore::List() const
+{
+    std::vector<CFileEntry> out;
+    ForEachFile(m_folder, [&out](const std::string& host, const struct stat& st) {
+        if (auto name = DecodeName(host))
+            out.push_back({*name, static_cast<uint64_t>(st.st_size), static_cast<int64_t>(st.st_mtime)});
+    });
     std::sort(out.begin(), out.end(), [](const CFileEntry& a, const CFileEntry& b) { return a.name < b.name; });
+    return out;
+}
+
+std::vector<std::string> CFolderStore::LeftOut() const
+{
+    std::vector<std::string> out;
+    ForEachFile(m_folder, [&out](const std::string& host, const struct stat&) {
+        if (!DecodeName(host)) out.push_back(host);
+    });
+    std::sort(out.begin(), out.end());
     return out;
 }
 
@@ -198,7 +230,8 @@ bool CFolderStore::Read(const std::string& name, Bytes& data) const
 
 bool CFolderStore::Write(const std::string& name, const Bytes& data, int64_t sec)
 {
-    if (name.empty()) return false;
+    // A file under a name no request can carry could never be asked for.
+    if (name.empty() || name.size() > kMaxNameBytes || name.find('\0') != std::string::npos) return false;
     // Written beside the target under a hidden name, then renamed over it:
     // a reader never sees half a file, and a failure leaves the old one.
     std::string temp = m_folder + "/.jxsim-XXXXXX";

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,7 +59,10 @@ private:
 
 // Controller names map onto host file names one to one: bytes that a host
 // file name cannot hold ('/', '\\', '%', control bytes, a leading '.') are
-// written as %XX. Host files whose names begin with '.' are not shown.
+// written as %XX, upper-case. A host file counts only when its name is exactly
+// what a controller name is written as; others ("50%OFF.MSG", "%41.MSG") are
+// not shown, since no request could reach them. Host files whose names begin
+// with '.' are hidden.
 class CFolderStore final : public CFileStore {
 public:
     explicit CFolderStore(std::string folder);
@@ -74,8 +78,16 @@ public:
     bool Rename(const std::string& from, const std::string& to) override;
     std::string Where() const override { return m_folder; }
 
+    // The longest name a request carries (its name field).
+    static constexpr size_t kMaxNameBytes = 110;
+
     static std::string EncodeName(const std::string& name);
-    static std::string DecodeName(const std::string& hostName);
+    // The controller name that `hostName` is written for; none when it is not
+    // exactly EncodeName of a name a request can carry.
+    static std::optional<std::string> DecodeName(const std::string& hostName);
+    // Files in the folder that are not shown (hidden ones aside), for a
+    // user who put them there to be told why.
+    std::vector<std::string> LeftOut() const;
 
 private:
     std::string PathOf(const std::string& name) const;

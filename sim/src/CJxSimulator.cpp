@@ -93,6 +93,10 @@ struct CJxSimulator::Impl final : CSimServices {
                     options.addresses.size() == 1 ? options.root : options.root + "/" + std::to_string(a);
                 auto f = std::make_unique<CFolderStore>(folder);
                 if (!f->Prepare(error)) return false;
+                for (const auto& host : f->LeftOut())
+                    Log(folder + "/" + host + " is not shown: it is not a name the controller stores a file under"
+                        " (names are up to 110 bytes; '%', '/', '\\', control bytes and a leading '.' are"
+                        " written as %XX, '%' as %25)");
                 store = std::move(f);
             }
             CControllerSettings s;
@@ -418,14 +422,24 @@ struct CJxSimulator::Impl final : CSimServices {
     void Send(const CFaults::Outgoing& out)
     {
         if (out.byteDelayMs <= 0) {
-            line->Write(out.bytes.data(), out.bytes.size());
+            if (!line->Write(out.bytes.data(), out.bytes.size())) Undelivered();
             return;
         }
         for (size_t i = 0; i < out.bytes.size() && !stopping; ++i) {
-            line->Write(&out.bytes[i], 1);
+            if (!line->Write(&out.bytes[i], 1)) {
+                Undelivered();
+                return;
+            }
             std::unique_lock lock(mutex);
             changed.wait_for(lock, std::chrono::milliseconds(out.byteDelayMs), [this] { return stopping.load(); });
         }
+    }
+
+    void Undelivered() const
+    {
+        if (stopping) return;
+        Log("a reply did not reach the host: it has left, or it took nothing for " +
+            std::to_string(CSimLine::kWriteLimitMs / 1000) + " s");
     }
 
     void Reboot(CController& c)
@@ -444,7 +458,11 @@ struct CJxSimulator::Impl final : CSimServices {
         }
         if (line) line->Interrupt();
         if (thread.joinable()) thread.join();
-        for (const auto& e : portMapEntries) RemovePortMapEntry(e.path, e.number, e.device, e.replaced);
+        for (const auto& e : portMapEntries) {
+            std::string why;
+            if (!RemovePortMapEntry(e.path, e.number, e.device, e.replaced, why))
+                Log("COM" + std::to_string(e.number) + " stays in the port map: " + why);
+        }
         portMapEntries.clear();
     }
 };

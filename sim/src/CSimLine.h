@@ -12,6 +12,10 @@ namespace jxsim {
 
 class CSimLine {
 public:
+    // A host that has not taken a reply within this long is not reading:
+    // a write gives up rather than hold the line (and the program's stop).
+    static constexpr int kWriteLimitMs = 2000;
+
     struct ReadResult {
         enum Status {
             Data,      // `count` bytes arrived
@@ -35,7 +39,8 @@ public:
     // the line is stopping or broken.
     virtual bool WaitForPeer() = 0;
     virtual ReadResult Read(uint8_t* buffer, size_t capacity, int timeoutMs) = 0;
-    // Writes every byte; false when the host is gone or does not read.
+    // Writes every byte; false when the host is gone, does not read within
+    // kWriteLimitMs, or Interrupt() was called.
     virtual bool Write(const uint8_t* bytes, size_t count) = 0;
     // Ends the current host's connection (a fault). False when the line
     // cannot be cut (a pseudo-terminal); the engine then goes deaf instead.

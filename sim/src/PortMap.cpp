@@ -38,35 +38,76 @@ int LineNumber(const std::string& line, std::string* device)
     return static_cast<int>(n);
 }
 
-std::vector<std::string> ReadLines(const std::string& path)
+// The map's lines; none when there is no map yet. False when a map is
+// there but cannot be read: rewriting it then would lose the user's lines.
+bool ReadLines(const std::string& path, std::vector<std::string>& lines, std::string& error)
 {
-    std::vector<std::string> lines;
+    lines.clear();
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 && errno == ENOENT) return true;
     std::ifstream in(path);
+    if (!in.is_open()) {
+        error = "cannot read the port map " + path + ": " + std::strerror(errno);
+        return false;
+    }
     std::string line;
     while (std::getline(in, line)) lines.push_back(line);
-    return lines;
+    if (in.bad()) {
+        error = "cannot read the port map " + path;
+        return false;
+    }
+    return true;
 }
 
+bool WriteAll(int fd, const std::string& text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Replaces the map in one rename, so it is either the old map or the whole
+// new one: written under a name of its own beside it (a full disk, a file
+// size limit, a failed close all leave the old map untouched).
 bool WriteLines(const std::string& path, const std::vector<std::string>& lines, std::string& error)
 {
-    // Make the folder, then replace the file in one rename.
     const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
     if (slash != std::string::npos && slash > 0) {
-        const std::string folder = path.substr(0, slash);
         for (size_t pos = 1; pos <= folder.size(); ++pos)
             if (pos == folder.size() || folder[pos] == '/') mkdir(folder.substr(0, pos).c_str(), 0755);
     }
-    const std::string temp = path + ".jxsim-" + std::to_string(getpid());
-    {
-        std::ofstream out(temp, std::ios::trunc);
-        for (const auto& l : lines) out << l << '\n';
-        if (!out) {
-            error = "cannot write " + temp;
-            return false;
-        }
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string temp = folder + "/." + base + ".jxsim-XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        error = "cannot write the port map " + path + ": " + std::strerror(errno) + "; it stays as it was";
+        return false;
     }
-    if (rename(temp.c_str(), path.c_str()) != 0) {
-        error = "cannot replace " + path + ": " + std::strerror(errno);
+    // Keep the map's permissions; a new one is readable by all, as a
+    // configuration file is.
+    struct stat st {};
+    (void)fchmod(fd, stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+    std::string text;
+    for (const auto& l : lines) text += l + '\n';
+    bool ok = WriteAll(fd, text) && fsync(fd) == 0;
+    int why = errno;
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        why = errno;
+    }
+    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+        error = "cannot replace the port map " + path + ": " + std::strerror(errno) + "; it stays as it was";
+        unlink(temp.c_str());
+        return false;
+    }
+    if (!ok) {
+        error = "cannot write the port map " + path + ": " + std::strerror(why) + "; it stays as it was";
         unlink(temp.c_str());
         return false;
     }
@@ -91,9 +132,10 @@ bool AddPortMapEntry(const std::string& mapPath, int number, const std::string& 
         error = "no port map: set KORNET_PORTMAP or HOME";
         return false;
     }
-    std::vector<std::string> kept;
+    std::vector<std::string> lines, kept;
     replaced.clear();
-    for (const auto& l : ReadLines(mapPath)) {
+    if (!ReadLines(mapPath, lines, error)) return false;
+    for (const auto& l : lines) {
         if (LineNumber(l, nullptr) != number) kept.push_back(l);
         else replaced.push_back(l);
     }
@@ -101,13 +143,14 @@ bool AddPortMapEntry(const std::string& mapPath, int number, const std::string& 
     return WriteLines(mapPath, kept, error);
 }
 
-void RemovePortMapEntry(const std::string& mapPath, int number, const std::string& device,
-                        const std::vector<std::string>& replaced)
+bool RemovePortMapEntry(const std::string& mapPath, int number, const std::string& device,
+                        const std::vector<std::string>& replaced, std::string& error)
 {
-    if (mapPath.empty()) return;
-    std::vector<std::string> kept;
+    if (mapPath.empty()) return true;
+    std::vector<std::string> lines, kept;
+    if (!ReadLines(mapPath, lines, error)) return false;
     bool found = false;
-    for (const auto& l : ReadLines(mapPath)) {
+    for (const auto& l : lines) {
         std::string d;
         if (LineNumber(l, &d) == number && d == device) {
             found = true;
@@ -116,8 +159,7 @@ void RemovePortMapEntry(const std::string& mapPath, int number, const std::strin
         }
         kept.push_back(l);
     }
-    std::string error;
-    if (found) WriteLines(mapPath, kept, error);
+    return !found || WriteLines(mapPath, kept, error);
 }
 
 }  // namespace jxsim

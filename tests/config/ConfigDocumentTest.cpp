@@ -495,6 +495,21 @@ TEST(ConfigDocumentChildren, WritesThatCannotBeMadeAreReported)
     EXPECT_FALSE(doc.SetTimeZone(60));
     EXPECT_EQ(doc.GetText(), text);
 
+    // Behind a stray "?" the speed and the user can be rewritten where they
+    // stand, but the duplex and the password cannot be added: neither half
+    // of either pair is written.
+    const std::string half = "<CFG><ENET spd=\"10\" ?/><SCRTY user=\"a\" ?/></CFG>";
+    CConfigDocument pairs = Load(half);
+    EXPECT_FALSE(pairs.SetEthernetMode(kJxEthernet100Half));
+    EXPECT_FALSE(pairs.SetSecurity("tech", "pw"));
+    EXPECT_EQ(pairs.GetText(), half);
+    int32_t mode = -1;
+    std::string user, password;
+    EXPECT_TRUE(pairs.GetEthernetMode(mode));
+    EXPECT_EQ(mode, kJxEthernet10Full);
+    EXPECT_TRUE(pairs.GetSecurity(user, password));
+    EXPECT_EQ(user, "a");
+
     // A stray "?" ends the attribute list for every reader: a value added
     // behind it could never be read back, so the write is not a success.
     CConfigDocument stray =
@@ -654,6 +669,96 @@ TEST(ConfigDocumentPorts, SettersRewriteTheRolesEntryOrAddOne)
         CConfigDocument doc = Load(c.before);
         EXPECT_TRUE(c.set(doc));
         EXPECT_EQ(doc.GetText(), c.after);
+    }
+}
+
+// A start tag that leaves a quote open reads on into whatever follows it: a
+// PORT written behind it can lend it a protocol or a num, so that the role's
+// getter finds the damaged entry, or another role changes. Such a write is
+// refused and the text stays; on sound documents every write reads back.
+TEST(ConfigDocumentPorts, AWriteSucceedsOnlyWhenEveryPortGetterReadsIt)
+{
+    using Getter = bool (CConfigDocument::*)(PortEntry&) const;
+    const Getter getters[] = {&CConfigDocument::GetRequiredSerialPort, &CConfigDocument::GetEthernetPort,
+                              &CConfigDocument::GetRtdSerialPort, &CConfigDocument::GetRtdNetworkPort};
+    enum { Required, Ethernet, RtdSerial, RtdNetwork, None };
+    struct Case {
+        const char* what;
+        std::string before;
+        std::function<bool(CConfigDocument&)> write;
+        int role;       // the getter that must read `read`; None for AddPort of no role
+        bool written;
+        PortEntry read;
+    };
+    const PortEntry modem{"MODEM", "HTCH", "ATZ", 2, 57600, 1};
+    const PortEntry rtdSerial{"DIRECT", "RTD", "", 0, 9600, 2};
+    auto required = [=](CConfigDocument& d) { return d.SetRequiredSerialPort(modem); };
+    auto ethernet = [](CConfigDocument& d) { return d.SetEthernetPort({"TCPIP", "Kor", "", 0, 0, 3005}); };
+    auto rtd = [=](CConfigDocument& d) { return d.SetRtdSerialPort(rtdSerial); };
+    auto network = [](CConfigDocument& d) { return d.SetRtdNetworkPort({"UDPIP", "RTD", "", 0, 0, 4321}); };
+    auto add = [](CConfigDocument& d) { return d.AddPort({"UDPIP", "RTD", "", 0, 0, 4321}, false); };
+    const std::string rest = "\r\n<PORT type=\"UDPIP\" protocol=\"RTD\" num=\"3010\"/>\r\n</CFG>\r\n";
+    const std::string open = std::string(kFull).substr(0, std::string(kFull).find("<PORT")) +
+                             "<PORT type=\"TCPIP\" protocol=\"Kor\" x=\"/>\r\n"
+                             "<PORT type=\"DIRECT\" protocol=\"RTD\" num=\"5\" baud=\"9600\" initstr=\"\" hdsk=\"0\"/>" +
+                             rest;
+    const Case cases[] = {
+        {"RTD network behind an open quote", "<CFG>\r\n<PORT type=\"UDPIP\" num=\"6004/>\r\n</CFG>\r\n", network,
+         RtdNetwork, false, {}},
+        {"RTD network, open quote, nothing after it", "<PORT type=\"UDPIP\" num=\"6004/>", network, RtdNetwork,
+         false, {}},
+        {"ethernet behind an open quote", "<CFG><PORT type=\"TCPIP\" num=\"3001/></CFG>", ethernet, Ethernet, false,
+         {}},
+        {"RTD serial behind an open quote", "<CFG><PORT type=\"DIRECT\" num=\"7/></CFG>", rtd, RtdSerial, false, {}},
+        {"required serial behind an open quote", "<CFG><PORT type=\"MODEM\" num=\"9/></CFG>", required, Required,
+         false, {}},
+        {"AddPort behind an open quote", "<CFG><PORT type=\"UDPIP\" num=\"6004/></CFG>", add, RtdNetwork, false, {}},
+        // The ethernet entry reads the next entry's num as its own: rewriting
+        // the RTD serial port would change the ethernet port too.
+        {"RTD serial rewrite that an open quote reads", open, rtd, RtdSerial, false, {}},
+        {"RTD network rewrite beside an open quote", open, network, RtdNetwork, true, {"UDPIP", "RTD", "", 0, 0, 4321}},
+        {"required serial rewritten", kFull, required, Required, true, modem},
+        {"ethernet rewritten", kFull, ethernet, Ethernet, true, {"TCPIP", "Kor", "", 0, 0, 3005}},
+        {"RTD serial rewritten", kFull, rtd, RtdSerial, true, rtdSerial},
+        {"RTD network rewritten", kFull, network, RtdNetwork, true, {"UDPIP", "RTD", "", 0, 0, 4321}},
+        {"required serial added", kBare, required, Required, true, modem},
+        {"ethernet added", kBare, ethernet, Ethernet, true, {"TCPIP", "Kor", "", 0, 0, 3005}},
+        {"RTD serial added", kBare, rtd, RtdSerial, true, rtdSerial},
+        {"RTD network added", kBare, network, RtdNetwork, true, {"UDPIP", "RTD", "", 0, 0, 4321}},
+        {"AddPort", kBare, add, RtdNetwork, true, {"UDPIP", "RTD", "", 0, 0, 4321}},
+        {"AddPort of no role", kBare, [](CConfigDocument& d) { return d.AddPort({"IP", "Kor", "", 0, 0, 1}, false); },
+         None, true, {}},
+        // A write that would take the entry out of its role is no write of it.
+        {"required serial given a network type", kFull,
+         [](CConfigDocument& d) { return d.SetRequiredSerialPort({"TCPIP", "Kor", "", 0, 0, 3}); }, Required, false,
+         {}},
+        {"RTD network added with another protocol", kBare,
+         [](CConfigDocument& d) { return d.SetRtdNetworkPort({"UDPIP", "Kor", "", 0, 0, 3}); }, RtdNetwork, false,
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CConfigDocument doc = Load(c.before);
+        PortEntry was[4], now[4];
+        for (int r = 0; r < 4; ++r) (doc.*getters[r])(was[r]);
+        EXPECT_EQ(c.write(doc), c.written);
+        for (int r = 0; r < 4; ++r) (doc.*getters[r])(now[r]);
+        for (int r = 0; r < 4; ++r) {
+            if (c.written && r == c.role)
+                EXPECT_EQ(now[r], c.read) << r;
+            else
+                EXPECT_EQ(now[r], was[r]) << r;
+        }
+        if (!c.written) {
+            EXPECT_EQ(doc.GetText(), c.before);
+        }
+        // What was written, or the unchanged text, loads again to the same readings.
+        CConfigDocument again = Load(CXmlDocument::SingleByteToUtf8(doc.GetText()));
+        for (int r = 0; r < 4; ++r) {
+            PortEntry reread;
+            (again.*getters[r])(reread);
+            EXPECT_EQ(reread, now[r]) << r;
+        }
     }
 }
 

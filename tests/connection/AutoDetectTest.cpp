@@ -9,7 +9,7 @@
 
 #include "../shell/MessageRecorder.h"
 #include "TempDir.h"
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
 #include "connection/ConfigureLink.h"
 #include "connection/DirectRules.h"
 #include "jxsim/CJxSimulator.h"
@@ -85,7 +85,7 @@ protected:
 TEST_F(AutoDetect, FindsTheDisplayAt115200AfterTrying19200)
 {
     Start(115200);
-    ASSERT_TRUE(ConfigureDirectLink(*app, owner.Link(), entry, kJxAutoDetect, 1, &owner));
+    ASSERT_TRUE(ConfigureDirectLink(*app, owner.Link(), entry, kJxAutoDetectBaud, 1, &owner));
     EXPECT_EQ(view.texts, (std::vector<std::string>{
                               "Configuring connection to display... \nAuto-detecting at 19200",
                               "Configuring connection to display... \nAuto-detecting at 115200",
@@ -94,7 +94,7 @@ TEST_F(AutoDetect, FindsTheDisplayAt115200AfterTrying19200)
     EXPECT_EQ(view.position, 7);
     EXPECT_EQ(view.range, 7);
     EXPECT_EQ(std::get<uint32_t>(user.values.at("Serial Port")), static_cast<uint32_t>(kCom));
-    EXPECT_EQ(app->serialPort, "COM" + std::to_string(kCom));
+    EXPECT_EQ(app->saved.serialPort, "COM" + std::to_string(kCom));
     // The link is left configured at the rate found, not connected.
     EXPECT_EQ(owner.Link().Ping(1), ERR_COMMAND_NO_CONNECTION);
     ASSERT_EQ(owner.Link().Connect(), KORNET_OK);
@@ -106,7 +106,7 @@ TEST_F(AutoDetect, TriesEveryRateInOrderThenGivesUp)
 {
     Start(19200);
     // Nobody answers at address 9.
-    EXPECT_FALSE(ConfigureDirectLink(*app, owner.Link(), entry, kJxAutoDetect, 9, &owner));
+    EXPECT_FALSE(ConfigureDirectLink(*app, owner.Link(), entry, kJxAutoDetectBaud, 9, &owner));
     std::vector<std::string> expected;
     for (int32_t rate : kJxAutoDetectRates) expected.push_back(AutoDetectText(rate));
     EXPECT_EQ(view.texts, expected);
@@ -122,9 +122,9 @@ TEST_F(AutoDetect, AbortSkipsTheRemainingConnectsAndConnectsNothing)
         if (text == AutoDetectText(115200)) owner.OnAbortRequest();
     };
     CConnectionChoice choice;
-    choice.kind = 1;
+    choice.kind = JxConnectionKind::Direct;
     choice.serialPort = entry;
-    choice.baud = kJxAutoDetect;
+    choice.baud = kJxAutoDetectBaud;
     const bool connected =
         owner.ConnectToDisplay([&](CKorNetwork& link) { return ConfigureLink(*app, link, choice, &owner); });
     EXPECT_FALSE(connected);
@@ -143,9 +143,9 @@ TEST_F(AutoDetect, AFixedRateConfiguresWithoutTrying)
 {
     Start(38400);
     CConnectionChoice choice;
-    choice.kind = 1;
+    choice.kind = JxConnectionKind::Direct;
     choice.serialPort = entry;
-    choice.baud = "38400";
+    choice.baud = 38400;
     ASSERT_TRUE(owner.ConnectToDisplay([&](CKorNetwork& link) { return ConfigureLink(*app, link, choice, &owner); }));
     EXPECT_EQ(view.texts, std::vector<std::string>{"Connecting to Network..."});
     EXPECT_EQ(owner.Link().Ping(1), KORNET_OK);
@@ -156,7 +156,7 @@ TEST_F(AutoDetect, APanelWithoutPortsCannotConfigure)
 {
     Start(19200);
     CKorNetwork link;
-    EXPECT_FALSE(ConfigureDirectLink(*app, link, "", "19200", 1, nullptr));
+    EXPECT_FALSE(ConfigureDirectLink(*app, link, "", 19200, 1, nullptr));
     EXPECT_EQ(user.values.count("Serial Port"), 0u);
 }
 }  // namespace

@@ -59,7 +59,8 @@ TEST(BaudRates, ListValuesAndSelection)
 {
     EXPECT_EQ(BaudRateTexts(), (std::vector<std::string>{"Auto-detect", "2400", "4800", "19200", "28800", "38400",
                                                           "57600", "115200"}));
-    EXPECT_EQ(BaudRateValue("Auto-detect"), 0);
+    EXPECT_EQ(BaudRateValue("Auto-detect"), kJxAutoDetectBaud);
+    for (const std::string& text : BaudRateTexts()) EXPECT_EQ(BaudRateText(BaudRateValue(text)), text);
     EXPECT_EQ(BaudRateValue("115200"), 115200);
     EXPECT_EQ(BaudRateValue("2400"), 2400);
     EXPECT_EQ(FindEntryByPrefix(BaudRateTexts(), "19200"), 3);
@@ -94,7 +95,8 @@ TEST(Sockets, UseDefaultAlwaysGives3001AndOnlyTcpPortsPass)
         {"1", false, 1},       {"0", false, 0},      {"", false, 0},    {"70000", false, 0},
         {"99999", true, 3001},
     };
-    for (const auto& c : cases) EXPECT_EQ(SocketValue(c.typed, c.useDefault), c.socket) << c.typed;
+    for (const auto& c : cases)
+        EXPECT_EQ(SocketValue(SocketNumberFromText(c.typed), c.useDefault), c.socket) << c.typed;
 }
 
 class RememberedChoice : public ::testing::Test {
@@ -112,46 +114,46 @@ TEST_F(RememberedChoice, StoredChoiceComesBack)
 {
     CJxConfigApp app(user, machine);
     CConnectionChoice c;
-    c.kind = 0;
+    c.kind = JxConnectionKind::Dialup;
     c.networkAddress = "42";
     c.modemIndex = 2;
     c.phoneNumber = "5551234";
     c.serialPort = "COM4 (/dev/ttyUSB1)";
-    c.baud = "Auto-detect";
+    c.baud = kJxAutoDetectBaud;
     c.ipAddress = "display7.example";
     c.useDefaultSocket = false;
-    c.socketNumber = "4001";
+    c.socketNumber = 4001;
     StoreConnectionChoice(app, c);
     const CConnectionChoice back = LoadConnectionChoice(app);
-    EXPECT_EQ(back.kind, 0);
+    EXPECT_EQ(back.kind, JxConnectionKind::Dialup);
     EXPECT_EQ(back.networkAddress, "42");
     EXPECT_EQ(back.modemIndex, 2);
     EXPECT_EQ(back.phoneNumber, "5551234");
     EXPECT_EQ(back.serialPort, "COM4");  // the setting names the port, not its device
-    EXPECT_EQ(back.baud, "Auto-detect");
+    EXPECT_EQ(back.baud, kJxAutoDetectBaud);
     EXPECT_EQ(back.ipAddress, "display7.example");
     EXPECT_FALSE(back.useDefaultSocket);
-    EXPECT_EQ(back.socketNumber, "4001");
+    EXPECT_EQ(back.socketNumber, 4001);
 
     c.useDefaultSocket = true;  // the field showed 3001 while ticked
     StoreConnectionChoice(app, c);
-    EXPECT_EQ(LoadConnectionChoice(app).socketNumber, "3001");
+    EXPECT_EQ(LoadConnectionChoice(app).socketNumber, 3001);
 }
 
 TEST_F(RememberedChoice, TcpIpConfigureStoresSocketAndAddress)
 {
     CJxConfigApp app(user, machine);
     CKorNetwork link;
-    EXPECT_TRUE(ConfigureTcpIpLink(app, link, " 127.0.0.1 ", "4000", true));
+    EXPECT_TRUE(ConfigureTcpIpLink(app, link, " 127.0.0.1 ", 4000, true));
     EXPECT_EQ(std::get<uint32_t>(user.values.at("Socket Number")), 3001u);
     EXPECT_EQ(std::get<std::string>(user.values.at("IP Address")), "127.0.0.1");
 
     // A number that is no TCP port is refused and not remembered.
     user.values.clear();
-    EXPECT_FALSE(ConfigureTcpIpLink(app, link, "127.0.0.1", "70000", false));
+    EXPECT_FALSE(ConfigureTcpIpLink(app, link, "127.0.0.1", 70000, false));
     EXPECT_TRUE(user.values.empty());
-    EXPECT_FALSE(ConfigureTcpIpLink(app, link, "", "3001", false));
-    EXPECT_FALSE(ConfigureTcpIpLink(app, link, "no-such-host.invalid", "3001", false));
+    EXPECT_FALSE(ConfigureTcpIpLink(app, link, "", 3001, false));
+    EXPECT_FALSE(ConfigureTcpIpLink(app, link, "no-such-host.invalid", 3001, false));
 }
 TEST_F(RememberedChoice, DialupNeedsAModemAtTheIndexAndANumber)
 {

@@ -229,7 +229,7 @@ TEST_F(ConfigFunctions, SetSoftwareAddressFollowsTheDisplay)
     EXPECT_EQ(StoredAttribute("ADDR", "sw"), "42");
     EXPECT_EQ(sim->ResetCount(5), 1);
     EXPECT_EQ(sim->CurrentAddress(5), 42);
-    EXPECT_EQ(app->networkAddress, "42");
+    EXPECT_EQ(app->saved.networkAddress, "42");
     EXPECT_EQ(messages.Messages(), Texts{kSuccess});
     EXPECT_EQ(messages.Kinds(), Kinds{kInformation});
 }
@@ -252,7 +252,7 @@ TEST_F(ConfigFunctions, TcpIpConfigurationStatic)
     EXPECT_EQ(StoredAttribute("ADDR", "msk"), "255.255.0.0");
     EXPECT_EQ(StoredAttribute("ADDR", "gtw"), "172.16.0.1");
     EXPECT_EQ(StoredAttribute("ADDR", "dhcp"), "");
-    EXPECT_EQ(app->ipAddress, "172.16.0.5");
+    EXPECT_EQ(app->saved.ipAddress, "172.16.0.5");
     EXPECT_EQ(sim->ResetCount(5), 1);
     EXPECT_EQ(messages.Messages(), Texts{kSuccess});
     EXPECT_EQ(messages.Kinds(), Kinds{kInformation});
@@ -351,7 +351,7 @@ TEST_F(ConfigFunctions, APasswordMismatchOnTheSendIsNamed)
     EXPECT_EQ(messages.Kinds(), Kinds{kCritical});
     EXPECT_EQ(sim->ResetCount(5), 0);
     EXPECT_EQ(Stored(), before);
-    EXPECT_EQ(app->networkAddress, "5") << "still the address the Connect window used";
+    EXPECT_EQ(app->saved.networkAddress, "5") << "still the address the Connect window used";
     EXPECT_EQ(progress.size(), 4u);
 }
 

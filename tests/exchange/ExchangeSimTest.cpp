@@ -15,7 +15,7 @@
 #include "config/CClockModePresenter.h"
 #include "config/CConfigDocument.h"
 #include "config/CSoftwareAddressPresenter.h"
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
 #include "jxsim/CJxSimulator.h"
 #include "shell/CConfigExchange.h"
 #include "shell/CJxConfigApp.h"
@@ -64,7 +64,7 @@ protected:
         sim = std::make_unique<jxsim::CJxSimulator>(options);
         ASSERT_TRUE(sim->Ok()) << sim->Error();
         ASSERT_TRUE(sim->ListenTcp()) << sim->Error();
-        app.dataFolder = data.Path() + "/";
+        app.folders.data = data.Path() + "/";
         owner.SetProgressView(&view);
         owner.Link().SetTimeOut(300);
         owner.Link().SetMaxNumberOfRetries(1);
@@ -74,7 +74,7 @@ protected:
             return l.ConfigureRemote(loopback, static_cast<int16_t>(port)) == KORNET_OK;
         }));
         exchange = std::make_unique<CConfigExchange>(owner, document, app);
-        exchange->SetDisplay(options.addresses.front(), kJxTcpIp);
+        exchange->SetDisplay(options.addresses.front(), JxConnectionKind::TcpIp);
         exchange->SetWaitFunction([this](int ms) {
             waits.push_back(ms);
             if (duringWait) duringWait();
@@ -232,7 +232,7 @@ TEST_F(ExchangeSim, FetchFailuresNameTheCause)
 
 TEST_F(ExchangeSim, ARefusedSendSkipsWaitResetAndSetting)
 {
-    app.networkAddress = "1";
+    app.saved.networkAddress = "1";
     const JxExchangeOutcome outcome = Run([this](CConfigDocument& doc, CConnectionSettingUpdate& update) {
         CSoftwareAddressPresenter p;
         p.Open(doc);
@@ -246,7 +246,7 @@ TEST_F(ExchangeSim, ARefusedSendSkipsWaitResetAndSetting)
     EXPECT_TRUE(waits.empty());
     EXPECT_EQ(sim->ResetCount(), 0);
     EXPECT_EQ(view.disables, 0);
-    EXPECT_EQ(app.networkAddress, "1") << "the display still answers at its old address";
+    EXPECT_EQ(app.saved.networkAddress, "1") << "the display still answers at its old address";
     EXPECT_EQ(StoredAttribute("ADDR", "sw"), "0");
     EXPECT_EQ(ReadWholeFile(data.File("CONFIGsent.XML")), "");
 }
@@ -283,21 +283,21 @@ protected:
 TEST_F(ExchangeSimQuickBoot, TheWaitBeforeTheResetDependsOnTheConnection)
 {
     struct Row {
-        int kind;
+        JxConnectionKind kind;
         int ms;
         const char* text;
     } rows[] = {
-        {kJxDialup, 6000, "Waiting (6 sec) to reset the display..."},
-        {kJxDirect, 1000, "Waiting (1 sec) to reset the display..."},
-        {kJxTcpIp, 1000, "Waiting (1 sec) to reset the display..."},
+        {JxConnectionKind::Dialup, 6000, "Waiting (6 sec) to reset the display..."},
+        {JxConnectionKind::Direct, 1000, "Waiting (1 sec) to reset the display..."},
+        {JxConnectionKind::TcpIp, 1000, "Waiting (1 sec) to reset the display..."},
     };
     ASSERT_TRUE(exchange->Fetch());
     for (const Row& row : rows) {
         exchange->SetDisplay(1, row.kind);
         waits.clear();
         view.texts.clear();
-        ASSERT_TRUE(exchange->SendAndReset()) << row.kind;
-        EXPECT_EQ(waits, std::vector<int>{row.ms}) << row.kind;
+        ASSERT_TRUE(exchange->SendAndReset()) << JxConnectionName(row.kind);
+        EXPECT_EQ(waits, std::vector<int>{row.ms}) << JxConnectionName(row.kind);
         ASSERT_EQ(view.texts.size(), 3u);
         EXPECT_EQ(view.texts[1], row.text);
     }

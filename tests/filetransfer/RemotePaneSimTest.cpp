@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "RowPrinter.h"
-#include "filetransfer/CRemotePane.h"
+#include "filetransfer/RemotePane.h"
 #include "jxsim/CJxSimulator.h"
 
 #include <KorNet.h>

@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "filetransfer/CRemotePane.h"
+#include "filetransfer/RemotePane.h"
 
 inline void PrintTo(const CFileListRow& row, std::ostream* os)
 {

@@ -8,7 +8,7 @@
 
 #include "MessageRecorder.h"
 #include "TempDir.h"
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
 #include "firmware/FirmwareChecks.h"
 #include "jxsim/CJxSimulator.h"
 

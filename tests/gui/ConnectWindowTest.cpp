@@ -239,7 +239,7 @@ TEST_F(ConnectWindow, ConnectingRemembersTheChoice)
         QTest::mouseClick(Find<QPushButton>(dlg, "connectButton"), Qt::LeftButton);
         EXPECT_TRUE(messages.Messages().empty());
         EXPECT_EQ(dlg.result(), QDialog::Accepted);
-        EXPECT_EQ(dlg.ConnectionKind(), 2);
+        EXPECT_EQ(dlg.ConnectionKind(), JxConnectionKind::TcpIp);
         EXPECT_EQ(dlg.DisplayAddress(), 23);
         EXPECT_EQ(owner.Link().Ping(23), KORNET_OK);
     }
@@ -285,7 +285,7 @@ TEST_F(ConnectWindow, ExitRemembersTheChoice)
     // The phone number is written at exit of the tool and read at its start.
     app->SaveOnExit();
     NewApp();
-    EXPECT_EQ(app->phoneNumber, "5551234");
+    EXPECT_EQ(app->saved.phoneNumber, "5551234");
 }
 
 TEST_F(ConnectWindow, AbortDuringAutoDetectionConnectsNothingAndSaysNothing)
@@ -296,8 +296,8 @@ TEST_F(ConnectWindow, AbortDuringAutoDetectionConnectsNothingAndSaysNothing)
     ASSERT_TRUE(sim.OpenPty()) << sim.Error();
     ASSERT_TRUE(sim.RegisterComPort(9, dir.File("ports"))) << sim.Error();
     setenv("KORNET_PORTMAP", dir.File("ports").c_str(), 1);
-    app->serialPort = "COM9";
-    app->serialBaud = "Auto-detect";
+    app->saved.serialPort = "COM9";
+    app->saved.serialBaud = kJxAutoDetectBaud;
 
     CCommProgressDialog* progress = nullptr;
     QString afterAbort;
@@ -359,7 +359,7 @@ TEST_F(ConnectWindow, TheModemListComesFromTheLibraryAndANumberIsNeeded)
                    "Voice line | /dev/null | 8 | | no\n"
                    "Bench modem | COM4@57600 | 0x10\n");
     setenv("KORNET_MODEMS", dir.File("modems.txt").c_str(), 1);
-    app->modemIndex = 1;
+    app->saved.modemIndex = 1;
     CConnectDlg dlg(nullptr, *app, &owner);
     dlg.show();
     Find<QComboBox>(dlg, "connectionList")->setCurrentIndex(0);
@@ -405,9 +405,9 @@ TEST_F(ConnectWindow, DialupCallsThroughTheModemAndABusyLineIsReported)
     unsetenv("KORNET_MODEMS");
     EXPECT_EQ(messages.Messages().size(), 1u);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(dlg.ConnectionKind(), 0);
+    EXPECT_EQ(dlg.ConnectionKind(), JxConnectionKind::Dialup);
     EXPECT_EQ(owner.Link().Ping(1), KORNET_OK);
-    EXPECT_EQ(app->phoneNumber, "555-1234");
+    EXPECT_EQ(app->saved.phoneNumber, "555-1234");
     EXPECT_EQ(owner.Link().Disconnect(), KORNET_OK);
 }
 }  // namespace

@@ -1,6 +1,7 @@
 // The main window (functions, menus, the catalogue warning, the frame of a
 // configuration exchange against jxsim) and the About window.
 #include <QAction>
+#include <optional>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -128,7 +129,8 @@ TEST_F(MainWindow, AConfigurationExchangeRunsConnectedAndDisconnectsAfter)
     app->catalogueLoaded = true;
     CMainWindow w(*app, "1.0.0.0");
     int16_t pingInside = -99;
-    int kind = -1, address = -1;
+    std::optional<JxConnectionKind> kind;
+    int address = -1;
     w.SetFunction(JxMainFunction::SetSoftwareAddress, [&](CMainWindow& window) {
         window.RunConfigurationExchange([&] {
             kind = window.ConnectionKind();
@@ -147,7 +149,7 @@ TEST_F(MainWindow, AConfigurationExchangeRunsConnectedAndDisconnectsAfter)
     w.show();
     QTest::mouseClick(Button(w, static_cast<int>(JxMainFunction::SetSoftwareAddress)), Qt::LeftButton);
     EXPECT_EQ(pingInside, KORNET_OK);
-    EXPECT_EQ(kind, 2);
+    EXPECT_EQ(kind, JxConnectionKind::TcpIp);
     EXPECT_EQ(address, 5);
     EXPECT_EQ(w.Owner().Link().Ping(5), ERR_COMMAND_NO_CONNECTION);
     EXPECT_TRUE(messages.Messages().empty());

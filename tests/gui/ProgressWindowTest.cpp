@@ -110,7 +110,7 @@ TEST_F(ProgressWindow, AbortWhileDisabledDoesNothingAndNeverClosesTheWindow)
 TEST_F(ProgressWindow, AWorkerWaitsForItsMessageBoxOnTheWindowThread)
 {
     CQtMessageSink sink;
-    CMessageSink* previous = JxSetMessageSink(&sink);
+    IMessageSink* previous = JxSetMessageSink(&sink);
     std::atomic<bool> returned{false};
     QString title, text;
     int buttons = 0;

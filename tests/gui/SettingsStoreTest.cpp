@@ -65,7 +65,7 @@ TEST_F(SettingsStore, AStoreThatCannotBeCreatedIsReportedAtStart)
     CJxConfigApp app(user, machine);
     EXPECT_EQ(app.StartupMessage(),
               "Error in creating registry key: Software\\Corvanta\\Tolvar\\V2\\JxConfig under HKEY_CURRENT_USER");
-    EXPECT_EQ(app.socketNumber, "3001");
+    EXPECT_EQ(app.saved.socketNumber, 3001);
 }
 
 TEST_F(SettingsStore, TheToolsSettingsLastFromOneRunToTheNext)
@@ -76,8 +76,8 @@ TEST_F(SettingsStore, TheToolsSettingsLastFromOneRunToTheNext)
         CJxConfigApp app(user, machine);
         app.StartUp();
         EXPECT_EQ(app.StartupMessage(), "");
-        app.phoneNumber = "5551234";
-        app.savedDirectory = dir.File("work") + "/";
+        app.saved.phoneNumber = "5551234";
+        app.saved.directory = dir.File("work") + "/";
         app.StoreSerialPort(3);
         app.StoreSocket(3001, "10.0.0.7");
         app.SaveOnExit();
@@ -85,10 +85,10 @@ TEST_F(SettingsStore, TheToolsSettingsLastFromOneRunToTheNext)
     CQtSettingsStore user(JxUserSettingsPath()), machine(JxMachineSettingsPath());
     CJxConfigApp app(user, machine);
     app.StartUp();
-    EXPECT_EQ(app.phoneNumber, "5551234");
-    EXPECT_EQ(app.savedDirectory, dir.File("work") + "/");
-    EXPECT_EQ(app.serialPort, "COM3");
-    EXPECT_EQ(app.ipAddress, "10.0.0.7");
-    EXPECT_TRUE(app.socketIsDefault);
+    EXPECT_EQ(app.saved.phoneNumber, "5551234");
+    EXPECT_EQ(app.saved.directory, dir.File("work") + "/");
+    EXPECT_EQ(app.saved.serialPort, "COM3");
+    EXPECT_EQ(app.saved.ipAddress, "10.0.0.7");
+    EXPECT_TRUE(app.saved.socketIsDefault);
 }
 }  // namespace

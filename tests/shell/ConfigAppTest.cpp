@@ -7,7 +7,7 @@
 
 #include "TempDir.h"
 #include "shell/CJxConfigApp.h"
-#include "shell/CJxPaths.h"
+#include "shell/JxPaths.h"
 
 namespace {
 // A link that records what the policies gave it is not available from the
@@ -36,15 +36,15 @@ TEST_F(ConfigApp, DefaultsWithoutStoredValues)
 {
     CJxConfigApp app(user, machine);
     EXPECT_EQ(app.StartupMessage(), "");
-    EXPECT_EQ(app.connectionKind, kJxDirect);
-    EXPECT_EQ(app.networkAddress, "1");
-    EXPECT_EQ(app.serialBaud, "19200");
-    EXPECT_EQ(app.socketNumber, "3001");
-    EXPECT_TRUE(app.socketIsDefault);
-    EXPECT_EQ(app.serialPort, "");
-    EXPECT_EQ(app.configDocumentName, "CONFIG.XML");
+    EXPECT_EQ(app.saved.connectionKind, JxConnectionKind::Direct);
+    EXPECT_EQ(app.saved.networkAddress, "1");
+    EXPECT_EQ(app.saved.serialBaud, 19200);
+    EXPECT_EQ(app.saved.socketNumber, 3001);
+    EXPECT_TRUE(app.saved.socketIsDefault);
+    EXPECT_EQ(app.saved.serialPort, "");
+    EXPECT_EQ(app.documents.config, "CONFIG.XML");
     EXPECT_EQ(app.factory.modemInit, "AT&F&D&C0V0S0=1&W0");
-    EXPECT_NE(app.programFolder.back(), '/');
+    EXPECT_NE(app.folders.program.back(), '/');
 }
 
 TEST_F(ConfigApp, StoredValuesAreRead)
@@ -59,14 +59,14 @@ TEST_F(ConfigApp, StoredValuesAreRead)
                    {"Saved Directory", dir.Path()}};
     CJxConfigApp app(user, machine);
     app.StartUp();
-    EXPECT_EQ(app.socketNumber, "4000");
-    EXPECT_FALSE(app.socketIsDefault);
-    EXPECT_EQ(app.ipAddress, "10.1.2.3");
-    EXPECT_EQ(app.serialPort, "COM12");
-    EXPECT_EQ(app.phoneNumber, "5551234");
-    EXPECT_EQ(app.savedFirmwareFile, dir.File("fw.EXE"));
-    EXPECT_EQ(app.savedFirmwareDriver, "");  // the file is gone
-    EXPECT_EQ(app.savedDirectory, dir.Path() + "/");
+    EXPECT_EQ(app.saved.socketNumber, 4000);
+    EXPECT_FALSE(app.saved.socketIsDefault);
+    EXPECT_EQ(app.saved.ipAddress, "10.1.2.3");
+    EXPECT_EQ(app.saved.serialPort, "COM12");
+    EXPECT_EQ(app.saved.phoneNumber, "5551234");
+    EXPECT_EQ(app.saved.firmwareFile, dir.File("fw.EXE"));
+    EXPECT_EQ(app.saved.firmwareDriver, "");  // the file is gone
+    EXPECT_EQ(app.saved.directory, dir.Path() + "/");
     EXPECT_EQ(app.resetOption, 1);
 }
 
@@ -74,27 +74,27 @@ TEST_F(ConfigApp, SocketRulesAndValueLimits)
 {
     struct Case {
         CMemorySettingsStore::Value socket;
-        const char* number;
+        int32_t number;
         bool isDefault;
         const char* ip;
     } cases[] = {
-        {uint32_t{3001}, "3001", true, "host"},
-        {uint32_t{3002}, "3002", false, "host"},
+        {uint32_t{3001}, 3001, true, "host"},
+        {uint32_t{3002}, 3002, false, "host"},
         // an address stored without a numeric socket number is not trusted
-        {std::string("3001"), "3001", true, ""},
+        {std::string("3001"), 3001, true, ""},
     };
     for (const auto& c : cases) {
         user.values = {{"Socket Number", c.socket}, {"IP Address", std::string("host")}};
         CJxConfigApp app(user, machine);
-        EXPECT_EQ(app.socketNumber, c.number);
-        EXPECT_EQ(app.socketIsDefault, c.isDefault);
-        EXPECT_EQ(app.ipAddress, c.ip);
+        EXPECT_EQ(app.saved.socketNumber, c.number);
+        EXPECT_EQ(app.saved.socketIsDefault, c.isDefault);
+        EXPECT_EQ(app.saved.ipAddress, c.ip);
     }
     user.values = {{"Saved Phone Number", std::string(25, '5')}, {"Saved Directory", std::string("/no/such/folder")}};
     CJxConfigApp app(user, machine);
     app.StartUp();
-    EXPECT_EQ(app.phoneNumber, "");  // too long for its field
-    EXPECT_EQ(app.savedDirectory, app.programFolder + "/");
+    EXPECT_EQ(app.saved.phoneNumber, "");  // too long for its field
+    EXPECT_EQ(app.saved.directory, app.folders.program + "/");
 }
 
 TEST_F(ConfigApp, UnavailableUserStoreGivesTheMessageAndDefaults)
@@ -105,7 +105,7 @@ TEST_F(ConfigApp, UnavailableUserStoreGivesTheMessageAndDefaults)
     CJxConfigApp app(user, machine);
     EXPECT_EQ(app.StartupMessage(),
               "Error in creating registry key: Software\\Corvanta\\Tolvar\\V2\\JxConfig under HKEY_CURRENT_USER");
-    EXPECT_EQ(app.serialPort, "");
+    EXPECT_EQ(app.saved.serialPort, "");
 }
 
 TEST_F(ConfigApp, ExitWritesTheSavedValues)
@@ -113,18 +113,18 @@ TEST_F(ConfigApp, ExitWritesTheSavedValues)
     {
         CJxConfigApp app(user, machine);
         app.StartUp();
-        app.phoneNumber = "5559876";
-        app.savedDirectory = "";
+        app.saved.phoneNumber = "5559876";
+        app.saved.directory = "";
         app.StoreSerialPort(7);
         app.StoreSocket(3005, "display.local");
         app.SaveOnExit();
-        EXPECT_EQ(std::get<std::string>(user.values["Saved Directory"]), app.programFolder);
+        EXPECT_EQ(std::get<std::string>(user.values["Saved Directory"]), app.folders.program);
     }
     CJxConfigApp again(user, machine);
-    EXPECT_EQ(again.phoneNumber, "5559876");
-    EXPECT_EQ(again.serialPort, "COM7");
-    EXPECT_EQ(again.socketNumber, "3005");
-    EXPECT_EQ(again.ipAddress, "display.local");
+    EXPECT_EQ(again.saved.phoneNumber, "5559876");
+    EXPECT_EQ(again.saved.serialPort, "COM7");
+    EXPECT_EQ(again.saved.socketNumber, 3005);
+    EXPECT_EQ(again.saved.ipAddress, "display.local");
 }
 
 TEST_F(ConfigApp, ServerConfigurationPathLosesItsTrailingSeparator)
@@ -134,8 +134,8 @@ TEST_F(ConfigApp, ServerConfigurationPathLosesItsTrailingSeparator)
     CJxConfigApp app(user, machine);
     CKorNetwork link;
     app.ApplyNetworkPolicies(link, JxPolicyKind::Direct);
-    EXPECT_EQ(app.serverConfigurationPath, "/srv/jx");
-    EXPECT_EQ(app.dataFolder, dir.File("data") + "/");
+    EXPECT_EQ(app.folders.serverConfiguration, "/srv/jx");
+    EXPECT_EQ(app.folders.data, dir.File("data") + "/");
 }
 
 TEST_F(ConfigApp, PolicyFileVariants)

@@ -8,7 +8,7 @@
 
 #include "MessageRecorder.h"
 #include "PtyPeer.h"
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
 #include "connection/CProgressState.h"
 
 #include <thread>

@@ -9,7 +9,7 @@
 #include "shell/MessageBox.h"
 
 // Collects every message box instead of showing it; installed for its life.
-class CMessageRecorder : public CMessageSink {
+class CMessageRecorder : public IMessageSink {
 public:
     CMessageRecorder() { m_previous = JxSetMessageSink(this); }
     ~CMessageRecorder() override { JxSetMessageSink(m_previous); }
@@ -49,7 +49,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_messages;
     std::vector<JxMessageKind> m_kinds;
-    CMessageSink* m_previous = nullptr;
+    IMessageSink* m_previous = nullptr;
 };
 
 // Readable test output for a kind.

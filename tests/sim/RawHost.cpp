@@ -35,9 +35,10 @@ speed_t SpeedConstant(uint32_t baud)
 }
 }  // namespace
 
-RawHost RawHost::Tcp(uint16_t port)
+RawHost RawHost::Tcp(uint16_t port, int receiveBuffer)
 {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && receiveBuffer > 0) setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(port);
@@ -145,12 +146,54 @@ bool RawHost::Closed(int timeoutMs)
     }
 }
 
+bool RawHost::FloodUntilStalled(const std::vector<Bytes>& frames, int quietMs, int timeoutMs)
+{
+    // The frames go in large writes, as a host in a hurry sends them.
+    Bytes chunk;
+    while (chunk.size() < 16384)
+        for (const Bytes& f : frames) chunk.insert(chunk.end(), f.begin(), f.end());
+    const int64_t deadline = NowMs() + timeoutMs;
+    int64_t lastTaken = NowMs();
+    size_t at = 0;
+    while (NowMs() < deadline) {
+        const ssize_t n = ::send(m_fd, chunk.data() + at, chunk.size() - at, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            lastTaken = NowMs();
+            at = (at + static_cast<size_t>(n)) % chunk.size();
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
+        const int64_t quiet = NowMs() - lastTaken;
+        if (quiet >= quietMs) return true;
+        pollfd p{m_fd, POLLOUT, 0};
+        poll(&p, 1, static_cast<int>(quietMs - quiet));
+    }
+    return false;
+}
+
+bool RawHost::Dropped(int timeoutMs)
+{
+    pollfd p{m_fd, POLLRDHUP, 0};
+    return poll(&p, 1, timeoutMs) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+
 Bytes JxRequest(uint8_t sub, size_t length)
 {
     Bytes r(length, 0);
     r[0] = 0x80;
     r[1] = sub;
     return r;
+}
+
+std::vector<Bytes> BlockRequestFlood(uint8_t address, const std::string& name)
+{
+    Bytes get = JxRequest(2, 120);
+    PutName(get, 3, name);
+    std::vector<Bytes> frames = {MakeFrame(address, 0x10, get)};
+    Bytes block = JxRequest(6, 5);
+    block[3] = 1;
+    for (unsigned seq = 0x20; seq <= 0xF0; seq += 0x10) frames.push_back(MakeFrame(address, static_cast<uint8_t>(seq), block));
+    return frames;
 }
 
 void PutName(Bytes& request, size_t offset, const std::string& name)

@@ -209,6 +209,21 @@ TEST(SimLine, CutInTheMiddleOfATransferClosesTheConnection)
     EXPECT_EQ(next.Exchange(Sync(1)), Sync(1));
 }
 
+TEST(SimLine, ClientThatNeverReadsIsDroppedAndTheNextIsServed)
+{
+    CJxSimulator sim(Options());
+    ASSERT_TRUE(sim.ListenTcp()) << sim.Error();
+    RawHost greedy = RawHost::Tcp(sim.TcpPort(), 4096);
+    ASSERT_TRUE(greedy.Ok());
+    // It asks for blocks until jxsim can send no more replies and stops
+    // taking requests.
+    ASSERT_TRUE(greedy.FloodUntilStalled(BlockRequestFlood(1, "CONFIG.XML"), 500, 60000));
+    EXPECT_TRUE(greedy.Dropped(15000));
+    RawHost next = RawHost::Tcp(sim.TcpPort());
+    ASSERT_TRUE(next.Ok());
+    EXPECT_EQ(next.Exchange(Sync(1), 15000), Sync(1));
+}
+
 // Where a family's block frames put things: the Jx file family's extended
 // sub-commands, or the older command set's single-byte codes.
 struct BlockFamily {

@@ -1,8 +1,13 @@
 // Jx file commands of the library against jxsim: files come back byte for
 // byte, the directory lists what was sent, the controller's refusals reach
 // the caller, and a transfer cut off never damages the stored file.
+#include <algorithm>
+#include <filesystem>
+#include <mutex>
 #include <random>
 #include <regex>
+#include <set>
+#include <utility>
 
 #include "SimLinkFixture.h"
 
@@ -316,6 +321,111 @@ TEST_P(SimLinkFile, RepliesArrivingByteByByteAreAssembled)
     ASSERT_EQ(status, KORNET_OK);
     EXPECT_EQ(Bytes(p, p + r.length), data);
 }
+
+TEST_P(SimLinkFile, FolderFilesAreListedUnderTheNamesThatFetchThem)
+{
+    // Host files a user put in the store's folder by hand, and the name the
+    // directory lists each under ("": not listed, no name reaches it).
+    const std::pair<std::string, std::string> rows[] = {
+        {"PLAIN.MSG", "PLAIN.MSG"},
+        {"50%OFF.MSG", ""},            // a '%' that starts no escape
+        {"%41.MSG", ""},               // an escape of a byte never escaped
+        {"%2F.MSG", "/.MSG"},
+        {"A%2FB.MSG", "A/B.MSG"},
+        {"A%2fB.MSG", ""},             // escapes are written in upper case
+        {"BAD%G1.MSG", ""},
+        {"CUT%4", ""},
+        {"CUT%", ""},
+        {"%00.MSG", ""},               // no request can name a zero byte
+        {"MSG%5CLOBBY.MSG", "MSG\\LOBBY.MSG"},
+        {"MSG\\RAW.MSG", ""},          // a '\\' is always escaped
+        {"100%25", "100%"},
+        {"%25%2541", "%%41"},
+        {"%2EHIDDEN", ".HIDDEN"},
+        {"A%2E", ""},                  // only a leading '.' is escaped
+        {".profile", ""},              // hidden
+        {std::string(110, 'L'), std::string(110, 'L')},
+        {std::string(111, 'L'), ""},   // longer than a request's name field
+    };
+    std::filesystem::create_directory(dir.File("store"));
+    for (const auto& [host, listed] : rows) WriteWholeFile(dir.File("store/" + host), "file " + host);
+    std::mutex logMutex;
+    std::vector<std::string> logged;
+    jxsim::CSimOptions o;
+    o.root = dir.File("store");
+    o.samples = false;
+    o.log = [&](const std::string& line) {
+        std::lock_guard lock(logMutex);
+        logged.push_back(line);
+    };
+    Start(o);
+
+    std::set<std::string> expected = {"CONFIG.XML"};  // written by the controller at its first start
+    for (const auto& [host, listed] : rows)
+        if (!listed.empty()) expected.insert(listed);
+    const auto directory = ParseDirectory(GetText("DIRECTORY.XML", false));
+    std::set<std::string> shown;
+    for (const auto& [name, entry] : directory) shown.insert(name);
+    EXPECT_EQ(shown, expected);
+
+    for (const auto& [host, listed] : rows) {
+        SCOPED_TRACE(host);
+        if (listed.empty()) {
+            // The user is told which files are left out (hidden ones aside).
+            std::lock_guard lock(logMutex);
+            const bool told = std::any_of(logged.begin(), logged.end(), [&](const std::string& line) {
+                return line.find("/" + host + " is not shown") != std::string::npos;
+            });
+            EXPECT_EQ(told, host[0] != '.');
+            continue;
+        }
+        EXPECT_EQ(GetText(listed.c_str(), false), "file " + host);
+        EXPECT_EQ(GetText(listed.c_str(), true), "file " + host);
+    }
+}
+
+TEST_P(SimLinkFile, EveryNameTheStoreTakesComesBack)
+{
+    jxsim::CSimOptions o;
+    o.root = dir.File("store");
+    o.samples = false;
+    Start(o);
+    std::vector<std::string> names = {".",  "..", ".A", "A.", "%", "%25", "%41", "%2E", "%2F", "50%OFF.MSG",
+                                      "/",  "\\", "MSG\\A/B%C.MSG", " SPACE", std::string(110, 'A'),
+                                      std::string(50, '%') + "TAIL"};
+    // Every byte but zero, 64 to a name.
+    std::string run;
+    for (int b = 1; b < 256; ++b) {
+        run += static_cast<char>(b);
+        if (run.size() == 64 || b == 255) names.push_back(std::exchange(run, {}));
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE("name " + std::to_string(i));
+        const Bytes data = MakeData(300, static_cast<uint32_t>(i), false);
+        jx_resp_send_file_s sent{};
+        ASSERT_EQ(link.JxSendFile(1, names[i].c_str(), data.data(), static_cast<int32_t>(data.size()), &sent, 0),
+                  KORNET_OK);
+        int16_t status = -99;
+        jx_resp_retrieve_file_s r{};
+        const uint8_t* p = link.JxGetFile(1, names[i].c_str(), status, &r, 0);
+        ASSERT_EQ(status, KORNET_OK);
+        EXPECT_EQ(Bytes(p, p + r.length), data);
+    }
+    std::set<std::string> listed;
+    for (const auto& f : sim->Files()) listed.insert(f.name);
+    std::set<std::string> expected(names.begin(), names.end());
+    expected.insert("CONFIG.XML");
+    EXPECT_EQ(listed, expected);
+
+    // A name whose stored form no host file name can hold is refused, not
+    // reported as stored.
+    const std::string tooLong(110, '%');
+    const Bytes data = MakeData(10, 1, false);
+    jx_resp_send_file_s sent{};
+    EXPECT_EQ(link.JxSendFile(1, tooLong.c_str(), data.data(), 10, &sent, 0), ERR_SIGN_RESPONSE_ERROR);
+    EXPECT_EQ(sim->Files().size(), expected.size());
+}
+
 
 INSTANTIATE_TEST_SUITE_P(Transports, SimLinkFile,
                          ::testing::Values(SimTransport::Tcp, SimTransport::Pty, SimTransport::Modem), TransportName);

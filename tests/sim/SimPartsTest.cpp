@@ -3,12 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <optional>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "CCommandTable.h"
 #include "CFileStore.h"
 #include "CommandLine.h"
 #include "Documents.h"
 #include "Frames.h"
+#include "PortMap.h"
 #include "SimFrame.h"
 #include "TempDir.h"
 
@@ -26,6 +33,43 @@ std::vector<CFrameReceiver::Event> FeedInPieces(const Bytes& stream, const std::
     }
     r.Feed(stream.data() + from, stream.size() - from, events);
     return events;
+}
+
+struct MapResult {
+    bool ok = false;
+    std::string error;
+};
+
+// AddPortMapEntry (COM12 as /dev/pts/77) in a child process that may write
+// no more than `fileLimit` bytes to a file (-1: no limit), as on a full disk.
+MapResult AddComInChild(const std::string& map, long fileLimit)
+{
+    int out[2];
+    if (pipe(out) != 0) return {false, "no pipe"};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(out[0]);
+        if (fileLimit >= 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(fileLimit), static_cast<rlim_t>(fileLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        std::vector<std::string> replaced;
+        std::string error;
+        const bool ok = jxsim::AddPortMapEntry(map, 12, "/dev/pts/77", replaced, error);
+        (void)!write(out[1], error.data(), error.size());
+        _exit(ok ? 0 : 1);
+    }
+    close(out[1]);
+    MapResult r;
+    char buf[512];
+    ssize_t n;
+    while ((n = read(out[0], buf, sizeof buf)) > 0) r.error.append(buf, static_cast<size_t>(n));
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return r;
 }
 }  // namespace
 
@@ -237,6 +281,46 @@ TEST(SimFolderStore, KeepsFilesWithTheirTimes)
     EXPECT_FALSE(store.Read("MSG\\A.MSG", data));
     EXPECT_TRUE(store.Read("C.TXT", data));
     EXPECT_EQ(store.List().size(), 1u);
+}
+
+TEST(SimPortMap, ReplacedWholeOrLeftAsItWas)
+{
+    const std::string before = "# mine\nCOM3=/dev/ttyUSB0\nCOM12=/dev/ttyS4\n";
+    struct Case {
+        const char* what;
+        bool existing;  // the map is there before
+        long fileLimit;
+        bool ok;
+        std::optional<std::string> after;  // none: no map at all
+    } cases[] = {
+        {"room on the disk", true, -1, true, "# mine\nCOM3=/dev/ttyUSB0\nCOM12=/dev/pts/77\n"},
+        {"a new map", false, -1, true, "COM12=/dev/pts/77\n"},
+        {"disk full", true, 0, false, before},
+        {"disk full after a few bytes", true, 10, false, before},
+        {"disk full, no map yet", false, 0, false, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string map = dir.File("kornet/ports");
+        std::filesystem::create_directory(dir.File("kornet"));
+        if (c.existing) WriteWholeFile(map, before);
+        const MapResult r = AddComInChild(map, c.fileLimit);
+        EXPECT_EQ(r.ok, c.ok);
+        if (c.ok) {
+            EXPECT_EQ(r.error, "");
+        } else {
+            EXPECT_NE(r.error.find(map), std::string::npos) << r.error;
+        }
+        EXPECT_EQ(std::filesystem::exists(map), c.after.has_value());
+        if (c.after) {
+            EXPECT_EQ(ReadWholeFile(map), *c.after);
+        }
+        // Nothing is left beside the map.
+        size_t files = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir.File("kornet"))) files += e.path() != map;
+        EXPECT_EQ(files, 0u);
+    }
 }
 
 TEST(SimCommandLine, OptionsAndTheirErrors)

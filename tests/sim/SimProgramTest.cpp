@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "KorNet.h"
+#include "RawHost.h"
 #include "TempDir.h"
 
 extern char** environ;
@@ -89,6 +90,21 @@ public:
             while ((n = read(m_err, buf, sizeof buf)) > 0) errorText->append(buf, static_cast<size_t>(n));
         }
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // Sends SIGTERM; true when the program ended within `timeoutMs`, with
+    // its exit status in `code` (-1 on a signal).
+    bool StopWithin(int timeoutMs, int& code)
+    {
+        kill(m_pid, SIGTERM);
+        const int64_t deadline = NowMs() + timeoutMs;
+        int status = 0;
+        while (waitpid(m_pid, &status, WNOHANG) == 0) {
+            if (NowMs() >= deadline) return false;
+            usleep(20000);
+        }
+        m_waited = true;
+        code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return true;
     }
     int Stop()
     {
@@ -179,6 +195,20 @@ TEST(SimProgram, ListensPrintsWhereAndStopsCleanly)
     link.Disconnect();
 
     EXPECT_EQ(p.Stop(), 0);
+}
+
+TEST(SimProgram, StopsOnSignalWhileAClientDoesNotRead)
+{
+    Program p({"--listen", "127.0.0.1:0", "--quiet"});
+    ASSERT_TRUE(p.Started());
+    const std::string port = Capture(std::regex("^jxsim: listening on 127\\.0\\.0\\.1:([0-9]+) "), p.Line());
+    ASSERT_FALSE(port.empty());
+    RawHost greedy = RawHost::Tcp(static_cast<uint16_t>(std::stoi(port)), 4096);
+    ASSERT_TRUE(greedy.Ok());
+    ASSERT_TRUE(greedy.FloodUntilStalled(BlockRequestFlood(1, "CONFIG.XML"), 300, 60000));
+    int code = -2;
+    EXPECT_TRUE(p.StopWithin(5000, code));
+    EXPECT_EQ(code, 0);
 }
 
 TEST(SimProgram, PseudoTerminalEntersAndLeavesThePortMap)

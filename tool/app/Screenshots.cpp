@@ -14,12 +14,12 @@
 #include "config/views/CClockModeDlg.h"
 #include "config/views/CSoftwareAddressDlg.h"
 #include "config/views/CTcpIpConfigDlg.h"
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
 #include "connection/views/CCommProgressDialog.h"
 #include "connection/views/CConnectDlg.h"
 #include "shell/CConfigExchange.h"
 #include "shell/CJxConfigApp.h"
-#include "shell/CJxPaths.h"
+#include "shell/JxPaths.h"
 #include "shell/MessageBox.h"
 #include "shell/views/CAboutDlg.h"
 #include "shell/views/CMainWindow.h"
@@ -53,7 +53,7 @@ int RenderScreenshots(CJxConfigApp& app, const std::string& programVersion, cons
         return 1;
     }
     // Messages go to the terminal: nobody is there to close a box.
-    CMessageSink* previous = JxSetMessageSink(nullptr);
+    IMessageSink* previous = JxSetMessageSink(nullptr);
     bool ok = true;
 
     CMainWindow main(app, programVersion);
@@ -61,19 +61,19 @@ int RenderScreenshots(CJxConfigApp& app, const std::string& programVersion, cons
     ok &= Save(main, folder, "main-window.png");
 
     {
-        const std::string& name = app.catalogueFileName;
+        const std::string& name = app.documents.catalogue;
         CAboutDlg about(&main, programVersion, JxJoinPath(JxShippedDataFolder(name), name));
         ok &= Save(about, folder, "about.png");
     }
 
     const char* const kPanels[3] = {"connect-dialup.png", "connect-direct.png", "connect-tcpip.png"};
-    const int savedKind = app.connectionKind;
-    for (int kind : {2, 1, 0}) {
-        app.connectionKind = kind;
+    const JxConnectionKind savedKind = app.saved.connectionKind;
+    for (JxConnectionKind kind : {JxConnectionKind::TcpIp, JxConnectionKind::Direct, JxConnectionKind::Dialup}) {
+        app.saved.connectionKind = kind;
         CConnectDlg connect(&main, app, &main.Owner());
-        ok &= Save(connect, folder, kPanels[kind]);
+        ok &= Save(connect, folder, kPanels[JxConnectionKindNumber(kind)]);
     }
-    app.connectionKind = savedKind;
+    app.saved.connectionKind = savedKind;
 
     {
         CCommProgressDialog progress(&main, &main.Owner());
@@ -101,7 +101,7 @@ int RenderScreenshots(CJxConfigApp& app, const std::string& programVersion, cons
         std::string text;
         const char* file;
     } messages[] = {
-        {JxMessageKind::Information, app.configDocumentName + kJxSentRebooting + kJxWaitForBoot,
+        {JxMessageKind::Information, app.documents.config + kJxSentRebooting + kJxWaitForBoot,
          "message-information.png"},
         {JxMessageKind::Warning, kJxIpFirstZero, "message-warning.png"},
         {JxMessageKind::Critical, std::string(kJxUnableToConnect) + "Network Connection Failed", "message.png"},

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cstdio>
+#include <optional>
 
 #include "MainFunctions.h"
 #include "Screenshots.h"
@@ -25,13 +26,13 @@ std::string ProgramVersion()
     return text;
 }
 
-int ConnectionKindNamed(const QString& name)
+std::optional<JxConnectionKind> ConnectionKindNamed(const QString& name)
 {
     const QString n = name.toLower();
-    if (n == "dialup" || n == "dial-up") return 0;
-    if (n == "direct") return 1;
-    if (n == "tcpip" || n == "tcp/ip") return 2;
-    return -1;
+    if (n == "dialup" || n == "dial-up") return JxConnectionKind::Dialup;
+    if (n == "direct") return JxConnectionKind::Direct;
+    if (n == "tcpip" || n == "tcp/ip") return JxConnectionKind::TcpIp;
+    return std::nullopt;
 }
 }  // namespace
 
@@ -51,10 +52,10 @@ int main(int argc, char** argv)
     parser.addOption(screenshots);
     parser.process(qapp);
 
-    int kind = -1;
+    std::optional<JxConnectionKind> kind;
     if (parser.isSet(connection)) {
         kind = ConnectionKindNamed(parser.value(connection));
-        if (kind < 0) {
+        if (!kind) {
             std::fprintf(stderr, "JxConfig: --connection takes dialup, direct or tcpip\n");
             return 2;
         }
@@ -67,7 +68,7 @@ int main(int argc, char** argv)
     CJxConfigApp app(user, machine);
     if (!app.StartupMessage().empty()) JxShowMessage(JxMessageKind::Critical, app.StartupMessage());
     app.StartUp();
-    if (kind >= 0) app.connectionKind = kind;
+    if (kind) app.saved.connectionKind = *kind;
 
     if (parser.isSet(screenshots)) {
         const int status = RenderScreenshots(app, ProgramVersion(), parser.value(screenshots));

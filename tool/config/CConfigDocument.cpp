@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <strings.h>
+#include <utility>
 
 namespace {
 
@@ -125,8 +126,16 @@ bool CConfigDocument::SetChild(std::string_view child, std::string_view name, st
 {
     CTopWhenDone top(m_xml);
     if (!FindRoot()) return false;
-    if (!m_xml.FindNextChild(child) && !m_xml.AppendChild(child)) return false;
-    return Write(m_xml, Which::Child, name, value);
+    const CXmlDocument before = m_xml;
+    const bool written = (m_xml.FindNextChild(child) || m_xml.AppendChild(child)) &&
+                         Write(m_xml, Which::Child, name, value);
+    return KeepWrite(before, written);
+}
+
+bool CConfigDocument::KeepWrite(const CXmlDocument& before, bool written)
+{
+    if (!written) m_xml = before;
+    return written;
 }
 
 // ---- CFG attributes -----------------------------------------------------------
@@ -269,6 +278,9 @@ bool CConfigDocument::SetEthernetMode(int32_t index)
 {
     CTopWhenDone top(m_xml);
     if (!FindRoot()) return false;
+    // The pair is written whole or not at all: in a start tag that readers
+    // stop short in, the speed can take while the duplex cannot.
+    const CXmlDocument before = m_xml;
     if (!m_xml.FindNextChild("ENET")) {
         if (!m_xml.AppendChild("ENET")) return false;
         Write(m_xml, Which::Child, "spd", "AUTO");
@@ -283,9 +295,9 @@ bool CConfigDocument::SetEthernetMode(int32_t index)
     case kJxEthernet100Full: speed = "100", duplex = "FULL"; break;
     default: break;
     }
-    const bool speedSet = Write(m_xml, Which::Child, "spd", speed);
-    const bool duplexSet = Write(m_xml, Which::Child, "dplx", duplex);
-    return speedSet && duplexSet;
+    const bool written =
+        Write(m_xml, Which::Child, "spd", speed) && Write(m_xml, Which::Child, "dplx", duplex);
+    return KeepWrite(before, written);
 }
 
 bool CConfigDocument::GetSecurity(std::string& user, std::string& password) const
@@ -302,114 +314,181 @@ bool CConfigDocument::SetSecurity(std::string_view user, std::string_view passwo
 {
     CTopWhenDone top(m_xml);
     if (!FindRoot()) return false;
-    if (!m_xml.FindNextChild("SCRTY") && !m_xml.AppendChild("SCRTY")) return false;
+    // User and password are written together or not at all.
+    const CXmlDocument before = m_xml;
+    if (!m_xml.FindNextChild("SCRTY") && !m_xml.AppendChild("SCRTY")) return KeepWrite(before, false);
     // A blank user name resets the controller's log-in to its factory one.
     if (user.empty()) {
         user = "Admin";
         password = {};
     }
-    const bool userSet = Write(m_xml, Which::Child, "user", user);
-    const bool passwordSet = Write(m_xml, Which::Child, "pswrd", password);
-    return userSet && passwordSet;
+    const bool written = Write(m_xml, Which::Child, "user", user) && Write(m_xml, Which::Child, "pswrd", password);
+    return KeepWrite(before, written);
 }
 
 // ---- ports --------------------------------------------------------------------
+
+bool CConfigDocument::IsSerialRole(Role role) { return role == Role::RequiredSerial || role == Role::RtdSerial; }
+
+bool CConfigDocument::MatchesRole(Role role, const std::string& type, const std::string& protocol)
+{
+    switch (role) {
+    case Role::RequiredSerial: return IsSerialType(type) && IsOwnProtocol(protocol);
+    case Role::Ethernet: return type == "TCPIP" && IsOwnProtocol(protocol);
+    case Role::RtdSerial: return IsSerialType(type) && protocol == "RTD";
+    case Role::RtdNetwork: return (type == "TCPIP" || type == "UDPIP") && protocol == "RTD";
+    }
+    return false;
+}
 
 bool CConfigDocument::FindPort(Role role) const
 {
     if (!FindRoot()) return false;
     while (m_xml.FindNextChild("PORT")) {
-        const std::string type = m_xml.GetChildAttribute("type");
-        const bool typeMatches = role == Role::RequiredSerial || role == Role::RtdSerial ? IsSerialType(type)
-                                 : role == Role::Ethernet ? type == "TCPIP"
-                                                          : type == "TCPIP" || type == "UDPIP";
-        if (!typeMatches) continue;
-        const std::string protocol = m_xml.GetChildAttribute("protocol");
-        const bool protocolMatches =
-            role == Role::RequiredSerial || role == Role::Ethernet ? IsOwnProtocol(protocol) : protocol == "RTD";
-        if (protocolMatches) return true;
+        if (MatchesRole(role, m_xml.GetChildAttribute("type"), m_xml.GetChildAttribute("protocol"))) return true;
     }
     return false;
 }
 
-bool CConfigDocument::GetSerialPort(Role role, PortEntry& port) const
+CConfigDocument::PortReading CConfigDocument::ReadPort(Role role) const
 {
     CTopWhenDone top(m_xml);
-    port = PortEntry{};
-    if (!FindPort(role)) return false;
+    PortReading reading;
+    if (!FindPort(role)) return reading;
+    reading.found = true;
+    PortEntry& port = reading.entry;
     const std::string num = m_xml.GetChildAttribute("num");
-    const std::string baud = m_xml.GetChildAttribute("baud");
-    const std::string hdsk = m_xml.GetChildAttribute("hdsk");
     port.type = m_xml.GetChildAttribute("type");
     port.protocol = m_xml.GetChildAttribute("protocol");
-    port.initstr = m_xml.GetChildAttribute("initstr");
     port.num = JxConfigNumber(num);
+    if (!IsSerialRole(role)) {
+        reading.complete = !num.empty();
+        return reading;
+    }
+    const std::string baud = m_xml.GetChildAttribute("baud");
+    const std::string hdsk = m_xml.GetChildAttribute("hdsk");
+    port.initstr = m_xml.GetChildAttribute("initstr");
     port.baud = JxConfigNumber(baud);
     port.hdsk = JxConfigNumber(hdsk);
     const bool complete = !num.empty() && !baud.empty() && !hdsk.empty();
-    return complete && (role != Role::RequiredSerial || !port.initstr.empty());
+    reading.complete = complete && (role != Role::RequiredSerial || !port.initstr.empty());
+    return reading;
 }
 
-bool CConfigDocument::GetNetworkPort(Role role, PortEntry& port) const
+CConfigDocument::PortReadings CConfigDocument::ReadPorts() const
 {
-    CTopWhenDone top(m_xml);
-    port = PortEntry{};
-    if (!FindPort(role)) return false;
-    const std::string num = m_xml.GetChildAttribute("num");
-    port.type = m_xml.GetChildAttribute("type");
-    port.protocol = m_xml.GetChildAttribute("protocol");
-    port.num = JxConfigNumber(num);
-    return !num.empty();
+    PortReadings readings;
+    for (size_t i = 0; i < kRoles; ++i) readings[i] = ReadPort(static_cast<Role>(i));
+    return readings;
 }
 
-bool CConfigDocument::SetSerialPort(Role role, const PortEntry& port)
+bool CConfigDocument::GetPort(Role role, PortEntry& port) const
+{
+    PortReading reading = ReadPort(role);
+    port = std::move(reading.entry);
+    return reading.complete;
+}
+
+CConfigDocument::PortReading CConfigDocument::WrittenReading(Role role, PortEntry fields, bool serialFields)
+{
+    PortReading reading;
+    reading.found = true;
+    if (!IsSerialRole(role) || !serialFields) {
+        fields.initstr.clear();
+        fields.baud = fields.hdsk = 0;
+    }
+    reading.complete =
+        !IsSerialRole(role) || (serialFields && (role != Role::RequiredSerial || !fields.initstr.empty()));
+    reading.entry = std::move(fields);
+    return reading;
+}
+
+bool CConfigDocument::SetPort(Role role, const PortEntry& port)
 {
     {
         CTopWhenDone top(m_xml);
-        if (FindPort(role)) {
-            bool ok = Write(m_xml, Which::Child, "type", port.type);
-            ok = Write(m_xml, Which::Child, "num", Decimal(port.num)) && ok;
-            ok = Write(m_xml, Which::Child, "baud", Decimal(port.baud)) && ok;
-            ok = Write(m_xml, Which::Child, "initstr", port.initstr) && ok;
-            ok = Write(m_xml, Which::Child, "hdsk", Decimal(port.hdsk)) && ok;
-            return ok;
+        if (!FindRoot()) return false;
+    }
+    const CXmlDocument before = m_xml;
+    PortReadings expected = ReadPorts();
+    PortReading& mine = expected[static_cast<size_t>(role)];
+    if (!mine.found) {
+        // A new entry of another type or protocol is no entry of this role.
+        const bool added = AddPort(port, IsSerialRole(role));
+        return KeepWrite(before, added && ReadPort(role).found);
+    }
+
+    // The existing entry keeps its protocol; a network entry its type too.
+    PortEntry fields = mine.entry;
+    fields.num = port.num;
+    bool written;
+    {
+        CTopWhenDone top(m_xml);
+        written = FindPort(role);
+        if (IsSerialRole(role)) {
+            fields.type = port.type;
+            fields.baud = port.baud;
+            fields.initstr = port.initstr;
+            fields.hdsk = port.hdsk;
+            written = written && Write(m_xml, Which::Child, "type", port.type);
+            written = written && Write(m_xml, Which::Child, "num", Decimal(port.num));
+            written = written && Write(m_xml, Which::Child, "baud", Decimal(port.baud));
+            written = written && Write(m_xml, Which::Child, "initstr", port.initstr);
+            written = written && Write(m_xml, Which::Child, "hdsk", Decimal(port.hdsk));
+        } else {
+            written = written && Write(m_xml, Which::Child, "num", Decimal(port.num));
         }
     }
-    return AddPort(port, true);
+    mine = WrittenReading(role, fields, true);
+    return KeepPortWrite(before, written, expected);
 }
 
-bool CConfigDocument::SetNetworkPort(Role role, const PortEntry& port)
-{
-    {
-        CTopWhenDone top(m_xml);
-        if (FindPort(role)) return Write(m_xml, Which::Child, "num", Decimal(port.num));
-    }
-    return AddPort(port, false);
-}
+bool CConfigDocument::GetRequiredSerialPort(PortEntry& port) const { return GetPort(Role::RequiredSerial, port); }
+bool CConfigDocument::GetEthernetPort(PortEntry& port) const { return GetPort(Role::Ethernet, port); }
+bool CConfigDocument::GetRtdSerialPort(PortEntry& port) const { return GetPort(Role::RtdSerial, port); }
+bool CConfigDocument::GetRtdNetworkPort(PortEntry& port) const { return GetPort(Role::RtdNetwork, port); }
+bool CConfigDocument::SetRequiredSerialPort(const PortEntry& port) { return SetPort(Role::RequiredSerial, port); }
+bool CConfigDocument::SetEthernetPort(const PortEntry& port) { return SetPort(Role::Ethernet, port); }
+bool CConfigDocument::SetRtdSerialPort(const PortEntry& port) { return SetPort(Role::RtdSerial, port); }
+bool CConfigDocument::SetRtdNetworkPort(const PortEntry& port) { return SetPort(Role::RtdNetwork, port); }
 
-bool CConfigDocument::GetRequiredSerialPort(PortEntry& port) const { return GetSerialPort(Role::RequiredSerial, port); }
-bool CConfigDocument::GetEthernetPort(PortEntry& port) const { return GetNetworkPort(Role::Ethernet, port); }
-bool CConfigDocument::GetRtdSerialPort(PortEntry& port) const { return GetSerialPort(Role::RtdSerial, port); }
-bool CConfigDocument::GetRtdNetworkPort(PortEntry& port) const { return GetNetworkPort(Role::RtdNetwork, port); }
-bool CConfigDocument::SetRequiredSerialPort(const PortEntry& port) { return SetSerialPort(Role::RequiredSerial, port); }
-bool CConfigDocument::SetEthernetPort(const PortEntry& port) { return SetNetworkPort(Role::Ethernet, port); }
-bool CConfigDocument::SetRtdSerialPort(const PortEntry& port) { return SetSerialPort(Role::RtdSerial, port); }
-bool CConfigDocument::SetRtdNetworkPort(const PortEntry& port) { return SetNetworkPort(Role::RtdNetwork, port); }
-
-bool CConfigDocument::AddPort(const PortEntry& port, bool serialFields)
+bool CConfigDocument::AppendPort(const PortEntry& port, bool serialFields)
 {
     CTopWhenDone top(m_xml);
     // With no current child the new PORT goes after every other child of CFG.
     if (!FindRoot() || !m_xml.AppendChild("PORT")) return false;
     bool ok = Write(m_xml, Which::Child, "type", port.type);
-    ok = Write(m_xml, Which::Child, "protocol", port.protocol) && ok;
-    ok = Write(m_xml, Which::Child, "num", Decimal(port.num)) && ok;
+    ok = ok && Write(m_xml, Which::Child, "protocol", port.protocol);
+    ok = ok && Write(m_xml, Which::Child, "num", Decimal(port.num));
     if (serialFields) {
-        ok = Write(m_xml, Which::Child, "baud", Decimal(port.baud)) && ok;
-        ok = Write(m_xml, Which::Child, "initstr", port.initstr) && ok;
-        ok = Write(m_xml, Which::Child, "hdsk", Decimal(port.hdsk)) && ok;
+        ok = ok && Write(m_xml, Which::Child, "baud", Decimal(port.baud));
+        ok = ok && Write(m_xml, Which::Child, "initstr", port.initstr);
+        ok = ok && Write(m_xml, Which::Child, "hdsk", Decimal(port.hdsk));
     }
     return ok;
+}
+
+bool CConfigDocument::AddPort(const PortEntry& port, bool serialFields)
+{
+    {
+        CTopWhenDone top(m_xml);
+        if (!FindRoot()) return false;
+    }
+    const CXmlDocument before = m_xml;
+    PortReadings expected = ReadPorts();
+    for (size_t i = 0; i < kRoles; ++i) {
+        const Role role = static_cast<Role>(i);
+        if (!expected[i].found && MatchesRole(role, port.type, port.protocol))
+            expected[i] = WrittenReading(role, port, serialFields);
+    }
+    return KeepPortWrite(before, AppendPort(port, serialFields), expected);
+}
+
+bool CConfigDocument::KeepPortWrite(const CXmlDocument& before, bool written, const PortReadings& expected)
+{
+    // Readers of the text would see another port than the one written, or the
+    // write stopped half way: the document goes back to what it was.
+    return KeepWrite(before, written && ReadPorts() == expected);
 }
 
 void CConfigDocument::RemovePorts(bool legacyIpOnly)

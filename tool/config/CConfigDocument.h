@@ -8,7 +8,8 @@
 // Every operation needs a loaded document whose top-level element is CFG; it
 // otherwise does nothing and returns false (getters then give the value an
 // absent attribute stands for, except the TIME getters, which leave it).
-// A write also returns false when the value cannot be read back afterwards.
+// A write also returns false when the value cannot be read back afterwards,
+// and a write that returns false leaves the text as it was.
 // Every operation leaves the navigation cursor at the top, so they can be
 // called in any order. Nothing here shows a message: the windows turn a
 // false into their own texts.
@@ -18,6 +19,8 @@
 // UTF-8 bytes and GetText gives the edited Latin-1 text back.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -148,12 +151,19 @@ public:
     // Serial setters write type, num, baud, initstr and hdsk on the existing
     // entry of the role; network setters write only its num. Without one,
     // a new PORT is added with every field of the role.
+    // A port write succeeds only when afterwards the role's getter reads the
+    // values written and the other three roles read what they did before; a
+    // damaged start tag earlier in the text (a quote left open) can take in
+    // the new text and read differently. Otherwise it returns false and the
+    // text is left exactly as it was.
     bool SetRequiredSerialPort(const PortEntry& port);
     bool SetEthernetPort(const PortEntry& port);
     bool SetRtdSerialPort(const PortEntry& port);
     bool SetRtdNetworkPort(const PortEntry& port);
     // Appends a PORT to CFG with type, protocol and num, and with the serial
-    // fields baud, initstr and hdsk too when `serialFields`.
+    // fields baud, initstr and hdsk too when `serialFields`. The same check:
+    // the new entry reads back as written, a role that had an entry still
+    // reads it, and a role that had none reads the new entry when it matches.
     bool AddPort(const PortEntry& port, bool serialFields);
     // Removes every PORT of CFG.
     void RemoveAllPorts();
@@ -167,6 +177,15 @@ public:
 
 private:
     enum class Role { RequiredSerial, Ethernet, RtdSerial, RtdNetwork };
+    static constexpr size_t kRoles = 4;
+    // One role as its getter reads it.
+    struct PortReading {
+        bool found = false;     // an entry of the role exists
+        bool complete = false;  // what the getter returns
+        PortEntry entry;        // what the getter hands back
+        bool operator==(const PortReading&) const = default;
+    };
+    using PortReadings = std::array<PortReading, kRoles>;
 
     // Cursor on CFG (current element) or false; the cursor is at the top
     // again after a false.
@@ -178,11 +197,25 @@ private:
     bool SetRoot(std::string_view name, std::string_view value);
     // Writes an attribute of a child of CFG, adding the child when absent.
     bool SetChild(std::string_view child, std::string_view name, std::string_view value);
+    static bool IsSerialRole(Role role);
+    static bool MatchesRole(Role role, const std::string& type, const std::string& protocol);
+    // What the role's getter reads from an entry written with `fields` (the
+    // serial ones only when `serialFields`).
+    static PortReading WrittenReading(Role role, PortEntry fields, bool serialFields);
+    // Cursor on CFG with the first PORT of the role as its current child.
     bool FindPort(Role role) const;
-    bool GetSerialPort(Role role, PortEntry& port) const;
-    bool GetNetworkPort(Role role, PortEntry& port) const;
-    bool SetSerialPort(Role role, const PortEntry& port);
-    bool SetNetworkPort(Role role, const PortEntry& port);
+    PortReading ReadPort(Role role) const;
+    PortReadings ReadPorts() const;
+    bool GetPort(Role role, PortEntry& port) const;
+    bool SetPort(Role role, const PortEntry& port);
+    // AddPort's writes, each read back on the new element only.
+    bool AppendPort(const PortEntry& port, bool serialFields);
+    // Keeps a write that succeeded; after one that did not, puts the document
+    // back as it was before and returns false.
+    bool KeepWrite(const CXmlDocument& before, bool written);
+    // Keeps a port write when it succeeded and every role reads as expected;
+    // otherwise puts the document back as it was before and returns false.
+    bool KeepPortWrite(const CXmlDocument& before, bool written, const PortReadings& expected);
     void RemovePorts(bool legacyIpOnly);
 
     // Navigation moves the cursor even for a read; every operation puts it

@@ -8,10 +8,10 @@ void CConnectionSettingUpdate::ApplyTo(CJxConfigApp& app) const
     case Setting::None:
         break;
     case Setting::NetworkAddress:
-        app.networkAddress = value;
+        app.saved.networkAddress = value;
         break;
     case Setting::IpAddress:
-        app.ipAddress = value;
+        app.saved.ipAddress = value;
         break;
     }
 }

@@ -7,30 +7,30 @@
 CConnectionChoice LoadConnectionChoice(const CJxConfigApp& app)
 {
     CConnectionChoice c;
-    c.kind = app.connectionKind >= 0 && app.connectionKind <= 2 ? app.connectionKind : 1;
-    c.networkAddress = app.networkAddress;
-    c.modemIndex = app.modemIndex;
-    c.phoneNumber = app.phoneNumber;
-    c.serialPort = app.serialPort;
-    c.baud = app.serialBaud;
-    c.ipAddress = app.ipAddress;
-    c.useDefaultSocket = app.socketIsDefault;
-    c.socketNumber = app.socketNumber;
+    c.kind = app.saved.connectionKind;
+    c.networkAddress = app.saved.networkAddress;
+    c.modemIndex = app.saved.modemIndex;
+    c.phoneNumber = app.saved.phoneNumber;
+    c.serialPort = app.saved.serialPort;
+    c.baud = app.saved.serialBaud;
+    c.ipAddress = app.saved.ipAddress;
+    c.useDefaultSocket = app.saved.socketIsDefault;
+    c.socketNumber = app.saved.socketNumber;
     return c;
 }
 
 void StoreConnectionChoice(CJxConfigApp& app, const CConnectionChoice& c)
 {
-    app.connectionKind = c.kind;
-    app.networkAddress = c.networkAddress;
-    app.modemIndex = c.modemIndex;
-    app.phoneNumber = c.phoneNumber;
+    app.saved.connectionKind = c.kind;
+    app.saved.networkAddress = c.networkAddress;
+    app.saved.modemIndex = c.modemIndex;
+    app.saved.phoneNumber = c.phoneNumber;
     // The setting names the port ("COM3"); the device is looked up afresh.
-    if (!c.serialPort.empty()) app.serialPort = PortNameOf(c.serialPort);
-    app.serialBaud = c.baud;
-    app.ipAddress = c.ipAddress;
-    app.socketIsDefault = c.useDefaultSocket;
-    app.socketNumber = c.useDefaultSocket ? std::to_string(kJxDefaultSocket) : c.socketNumber;
+    if (!c.serialPort.empty()) app.saved.serialPort = PortNameOf(c.serialPort);
+    app.saved.serialBaud = c.baud;
+    app.saved.ipAddress = c.ipAddress;
+    app.saved.socketIsDefault = c.useDefaultSocket;
+    app.saved.socketNumber = c.useDefaultSocket ? kJxDefaultSocket : c.socketNumber;
 }
 
 int64_t LeadingNumber(const std::string& text)

@@ -8,25 +8,28 @@
 #include <optional>
 #include <string>
 
+#include "ConnectionKind.h"
+
 class CJxConfigApp;
 
+// The "Connection Baud Rate:" entry "Auto-detect": the rate is found by trying.
+inline constexpr int32_t kJxAutoDetectBaud = 0;
+inline constexpr int32_t kJxDefaultSocket = 3001;
+
 struct CConnectionChoice {
-    int kind = 1;                     // 0 "Dialup", 1 "Direct", 2 "TCP/IP"
+    JxConnectionKind kind = JxConnectionKind::Direct;
     std::string networkAddress = "1";
     // dial-up panel
     int modemIndex = 0;
     std::string phoneNumber;
     // direct panel
     std::string serialPort;           // the entry as listed, "COM3 (/dev/ttyUSB0)", or just "COM3"
-    std::string baud = "19200";       // "Auto-detect" or a rate
+    int32_t baud = 19200;             // a rate, or kJxAutoDetectBaud
     // TCP/IP panel
     std::string ipAddress;
     bool useDefaultSocket = true;
-    std::string socketNumber = "3001";
+    int32_t socketNumber = kJxDefaultSocket;  // as typed: 0 for an empty field, maybe no TCP port
 };
-
-inline constexpr const char* kJxConnectionNames[3] = {"Dialup", "Direct", "TCP/IP"};
-inline constexpr int32_t kJxDefaultSocket = 3001;
 
 // The choice as the settings remember it.
 CConnectionChoice LoadConnectionChoice(const CJxConfigApp& app);

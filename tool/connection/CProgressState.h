@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
 
 struct CProgressSnapshot {
     std::string text;

@@ -7,14 +7,13 @@
 bool ConfigureLink(CJxConfigApp& app, CKorNetwork& link, const CConnectionChoice& choice, CLinkOwner* owner)
 {
     switch (choice.kind) {
-    case 0:
+    case JxConnectionKind::Dialup:
         return ConfigureDialupLink(app, link, choice.modemIndex, choice.phoneNumber);
-    case 1:
+    case JxConnectionKind::Direct:
         return ConfigureDirectLink(app, link, choice.serialPort, choice.baud, NetworkAddressValue(choice.networkAddress),
                                    owner);
-    case 2:
+    case JxConnectionKind::TcpIp:
         return ConfigureTcpIpLink(app, link, choice.ipAddress, choice.socketNumber, choice.useDefaultSocket);
-    default:
-        return false;
     }
+    return false;
 }

@@ -6,7 +6,7 @@
 #include <KorNet.h>
 
 #include "CConnectionChoice.h"
-#include "CLinkOperation.h"
+#include "LinkOperation.h"
 #include "shell/CJxConfigApp.h"
 
 std::vector<CListedPort> ListSerialPortsWithDevices()
@@ -40,9 +40,11 @@ const std::vector<std::string>& BaudRateTexts()
 
 int32_t BaudRateValue(const std::string& text)
 {
-    if (text == kJxAutoDetect) return 0;
+    if (text == kJxAutoDetect) return kJxAutoDetectBaud;
     return static_cast<int32_t>(LeadingNumber(text));
 }
+
+std::string BaudRateText(int32_t baud) { return baud == kJxAutoDetectBaud ? kJxAutoDetect : std::to_string(baud); }
 
 int16_t PortNumberFromEntry(const std::string& entry)
 {
@@ -73,16 +75,15 @@ std::string AutoDetectText(int32_t rate)
     return "Configuring connection to display... \nAuto-detecting at " + std::to_string(rate);
 }
 
-bool ConfigureDirectLink(CJxConfigApp& app, CKorNetwork& link, const std::string& portEntry,
-                         const std::string& baudText, uint8_t address, CLinkOwner* owner)
+bool ConfigureDirectLink(CJxConfigApp& app, CKorNetwork& link, const std::string& portEntry, int32_t baud,
+                         uint8_t address, CLinkOwner* owner)
 {
     const int16_t port = PortNumberFromEntry(portEntry);
     // A panel without ports has nothing to configure.
     if (port <= 0) return false;
     app.StoreSerialPort(port);
     app.ApplyNetworkPolicies(link, JxPolicyKind::Direct);
-    const int32_t baud = BaudRateValue(baudText);
-    if (baud != 0) return link.ConfigureDirect(port, baud, false) == KORNET_OK;
+    if (baud != kJxAutoDetectBaud) return link.ConfigureDirect(port, baud, false) == KORNET_OK;
     return AutoDetectBaudRate(link, port, address, owner);
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "CConnectionChoice.h"
+
 class CJxConfigApp;
 class CKorNetwork;
 class CLinkOwner;
@@ -29,8 +31,10 @@ std::vector<CListedPort> ListSerialPortsWithDevices();
 std::vector<std::string> ListSerialPorts();
 // The "Connection Baud Rate:" list: "Auto-detect", then the rates.
 const std::vector<std::string>& BaudRateTexts();
-// Decimal value of a baud text; 0 for "Auto-detect".
+// Decimal value of a baud text; kJxAutoDetectBaud for "Auto-detect".
 int32_t BaudRateValue(const std::string& text);
+// The list's text of a rate: "Auto-detect" for kJxAutoDetectBaud.
+std::string BaudRateText(int32_t baud);
 // COM number of a listed entry: every "COM" removed, then the number it
 // starts with ("COM12 (/dev/ttyUSB3)" gives 12); 0 when there is none.
 int16_t PortNumberFromEntry(const std::string& entry);
@@ -43,10 +47,10 @@ int FindEntryByPrefix(const std::vector<std::string>& entries, const std::string
 
 // Configure step of the direct panel: stores the port in the settings,
 // applies the direct policies, then configures the link at the chosen rate
-// or, for "Auto-detect", finds the rate. `owner` (may be null) supplies the
-// progress window and the cancel flag. True when the link is configured.
-bool ConfigureDirectLink(CJxConfigApp& app, CKorNetwork& link, const std::string& portEntry,
-                         const std::string& baudText, uint8_t address, CLinkOwner* owner);
+// or, for kJxAutoDetectBaud, finds the rate. `owner` (may be null) supplies
+// the progress window and the cancel flag. True when the link is configured.
+bool ConfigureDirectLink(CJxConfigApp& app, CKorNetwork& link, const std::string& portEntry, int32_t baud,
+                         uint8_t address, CLinkOwner* owner);
 
 // Tries each rate of kJxAutoDetectRates until a display at `address`
 // answers a ping; leaves the link configured (not connected) at that rate.

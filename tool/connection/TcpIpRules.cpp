@@ -5,11 +5,21 @@
 #include "CConnectionChoice.h"
 #include "shell/CJxConfigApp.h"
 
-int32_t SocketValue(const std::string& socketText, bool useDefault)
+int32_t SocketNumberFromText(const std::string& socketText)
+{
+    // LeadingNumber saturates at the largest int32_t.
+    return static_cast<int32_t>(LeadingNumber(socketText));
+}
+
+std::string SocketNumberText(int32_t socketNumber)
+{
+    return socketNumber == 0 ? std::string() : std::to_string(socketNumber);
+}
+
+int32_t SocketValue(int32_t socketNumber, bool useDefault)
 {
     if (useDefault) return kJxDefaultSocket;
-    const int64_t n = LeadingNumber(socketText);
-    return n >= 1 && n <= 65535 ? static_cast<int32_t>(n) : 0;
+    return socketNumber >= 1 && socketNumber <= 65535 ? socketNumber : 0;
 }
 
 namespace {
@@ -21,10 +31,10 @@ std::string Trimmed(const std::string& s)
 }
 }  // namespace
 
-bool ConfigureTcpIpLink(CJxConfigApp& app, CKorNetwork& link, const std::string& address,
-                        const std::string& socketText, bool useDefault)
+bool ConfigureTcpIpLink(CJxConfigApp& app, CKorNetwork& link, const std::string& address, int32_t socketNumber,
+                        bool useDefault)
 {
-    const int32_t socket = SocketValue(socketText, useDefault);
+    const int32_t socket = SocketValue(socketNumber, useDefault);
     // A number that is no TCP port would reach some other port once cut to
     // 16 bits; refuse it (and keep it out of the settings) instead.
     if (socket == 0) return false;

@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include "CDirectoryListing.h"
-#include "connection/CLinkOperation.h"
-#include "shell/CJxPaths.h"
+#include "connection/LinkOperation.h"
+#include "shell/JxPaths.h"
 #include "shell/StatusText.h"
 #include "xml/CXmlDocument.h"
 

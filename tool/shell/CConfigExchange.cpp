@@ -10,11 +10,11 @@
 #include <KorNet.h>
 
 #include "CJxConfigApp.h"
-#include "CJxPaths.h"
+#include "JxPaths.h"
 #include "MessageBox.h"
 #include "StatusText.h"
 #include "config/CConfigDocument.h"
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
 #include "xml/CXmlDocument.h"
 
 CConfigExchange::CConfigExchange(CLinkOwner& owner, CConfigDocument& document, CJxConfigApp& app)
@@ -22,7 +22,7 @@ CConfigExchange::CConfigExchange(CLinkOwner& owner, CConfigDocument& document, C
 {
 }
 
-void CConfigExchange::SetDisplay(uint8_t address, int connectionKind)
+void CConfigExchange::SetDisplay(uint8_t address, JxConnectionKind connectionKind)
 {
     m_address = address;
     m_kind = connectionKind;
@@ -30,13 +30,13 @@ void CConfigExchange::SetDisplay(uint8_t address, int connectionKind)
 
 void CConfigExchange::SetWaitFunction(WaitFunction wait) { m_wait = std::move(wait); }
 
-const std::string& CConfigExchange::DocumentName() const { return m_app.configDocumentName; }
+const std::string& CConfigExchange::DocumentName() const { return m_app.documents.config; }
 
 std::string CConfigExchange::CopyPath(const char* copyName) const
 {
     // The connect step refreshes the data folder; a link set up some other
     // way still finds it.
-    const std::string folder = m_app.dataFolder.empty() ? JxDataFolder() : m_app.dataFolder;
+    const std::string folder = m_app.folders.data.empty() ? JxDataFolder() : m_app.folders.data;
     return folder.empty() ? std::string() : JxJoinPath(folder, copyName);
 }
 
@@ -113,7 +113,7 @@ bool CConfigExchange::SendAndReset()
     m_owner.DisableAbort();
     WriteCopy(kJxSentCopyName, utf8.data(), utf8.size());
 
-    const bool dialup = m_kind == kJxDialup;
+    const bool dialup = m_kind == JxConnectionKind::Dialup;
     m_owner.SetOperationStatus(dialup ? kJxWaitingDialup : kJxWaitingDirect);
     const int waitMs = dialup ? kJxResetWaitDialupMs : kJxResetWaitMs;
     if (m_wait) m_wait(waitMs);

@@ -17,10 +17,11 @@
 #include <string>
 
 #include "config/CFunctionResult.h"
+#include "connection/LinkOperation.h"
+#include "connection/ConnectionKind.h"
 
 class CConfigDocument;
 class CJxConfigApp;
-class CLinkOwner;
 
 inline constexpr const char* kJxReceivedCopyName = "CONFIGreceived.XML";
 inline constexpr const char* kJxSentCopyName = "CONFIGsent.XML";
@@ -53,10 +54,10 @@ public:
     CConfigExchange(CLinkOwner& owner, CConfigDocument& document, CJxConfigApp& app);
 
     // The display as the Connect window chose it: its address and the
-    // connection kind (JxConnectionKind: 0 dial-up, 1 direct, 2 TCP/IP).
-    void SetDisplay(uint8_t address, int connectionKind);
+    // connection kind.
+    void SetDisplay(uint8_t address, JxConnectionKind connectionKind);
     uint8_t Address() const { return m_address; }
-    int ConnectionKind() const { return m_kind; }
+    JxConnectionKind ConnectionKind() const { return m_kind; }
 
     // Tests replace the pause before the reset (and learn its length).
     void SetWaitFunction(WaitFunction wait);
@@ -86,7 +87,7 @@ private:
     CConfigDocument& m_document;
     CJxConfigApp& m_app;
     uint8_t m_address = 1;
-    int m_kind = 1;
+    JxConnectionKind m_kind = JxConnectionKind::Direct;
     WaitFunction m_wait;
 };
 
@@ -104,7 +105,6 @@ enum class JxExchangeOutcome {
 // left it with its set button, filling in the connection setting to update.
 // That setting is updated only once the document reached the display, so the
 // next connection is not aimed at an address the display does not have yet.
-using JxRunOperation = std::function<bool(const std::function<bool()>& work)>;
 using JxFunctionWindow = std::function<bool(CConfigDocument& document, CConnectionSettingUpdate& update)>;
 JxExchangeOutcome JxRunConfigExchange(CConfigExchange& exchange, CJxConfigApp& app, const JxRunOperation& runOperation,
                                       const JxFunctionWindow& functionWindow);

@@ -2,7 +2,7 @@
 
 #include <KorNet.h>
 
-#include "CJxPaths.h"
+#include "JxPaths.h"
 
 namespace {
 std::string WithTrailingSlash(std::string s)
@@ -14,8 +14,8 @@ std::string WithTrailingSlash(std::string s)
 
 CJxConfigApp::CJxConfigApp(CSettingsStore& user, CSettingsStore& machine) : m_user(user), m_machine(machine)
 {
-    programFolder = JxProgramFolder();
-    tempFolder = JxTempFolder();
+    folders.program = JxProgramFolder();
+    folders.temp = JxTempFolder();
 
     m_userOpen = m_user.Open(false) || m_user.Open(true);
     if (!m_userOpen) {
@@ -23,16 +23,16 @@ CJxConfigApp::CJxConfigApp(CSettingsStore& user, CSettingsStore& machine) : m_us
         return;
     }
     if (auto socket = m_user.ReadNumber("Socket Number")) {
-        socketNumber = std::to_string(static_cast<int32_t>(*socket));
-        socketIsDefault = *socket == 3001;
+        saved.socketNumber = static_cast<int32_t>(*socket);
+        saved.socketIsDefault = *socket == 3001;
         // The address is only trusted next to a socket number stored as one.
-        if (auto ip = m_user.ReadString("IP Address", 50)) ipAddress = *ip;
+        if (auto ip = m_user.ReadString("IP Address", 50)) saved.ipAddress = *ip;
     }
-    if (auto port = m_user.ReadNumber("Serial Port")) serialPort = "COM" + std::to_string(static_cast<int32_t>(*port));
-    if (auto phone = m_user.ReadString("Saved Phone Number", 20)) phoneNumber = *phone;
-    if (auto file = m_user.ReadString("Saved Firmware File", 260); file && JxFileExists(*file)) savedFirmwareFile = *file;
+    if (auto port = m_user.ReadNumber("Serial Port")) saved.serialPort = "COM" + std::to_string(static_cast<int32_t>(*port));
+    if (auto phone = m_user.ReadString("Saved Phone Number", 20)) saved.phoneNumber = *phone;
+    if (auto file = m_user.ReadString("Saved Firmware File", 260); file && JxFileExists(*file)) saved.firmwareFile = *file;
     if (auto driver = m_user.ReadString("Saved Firmware Driver", 260); driver && JxFileExists(*driver))
-        savedFirmwareDriver = *driver;
+        saved.firmwareDriver = *driver;
 }
 
 bool CJxConfigApp::LoadCatalogue(const std::string& path)
@@ -43,12 +43,12 @@ bool CJxConfigApp::LoadCatalogue(const std::string& path)
 
 void CJxConfigApp::StartUp()
 {
-    LoadCatalogue(JxJoinPath(JxShippedDataFolder(catalogueFileName), catalogueFileName));
+    LoadCatalogue(JxJoinPath(JxShippedDataFolder(documents.catalogue), documents.catalogue));
     resetOption = 1;
-    savedDirectory = WithTrailingSlash(programFolder);
+    saved.directory = WithTrailingSlash(folders.program);
     if (m_userOpen) {
         if (auto dir = m_user.ReadString("Saved Directory", 260); dir && !dir->empty() && JxFolderExists(*dir))
-            savedDirectory = WithTrailingSlash(*dir);
+            saved.directory = WithTrailingSlash(*dir);
     }
 }
 
@@ -56,22 +56,22 @@ void CJxConfigApp::SaveOnExit()
 {
     if (!m_userOpen) m_userOpen = m_user.Open(true);
     if (!m_userOpen) return;
-    m_user.WriteString("Saved Directory", savedDirectory.empty() ? programFolder : savedDirectory);
-    m_user.WriteString("Saved Phone Number", phoneNumber);
-    m_user.WriteString("Saved Firmware File", savedFirmwareFile);
-    m_user.WriteString("Saved Firmware Driver", savedFirmwareDriver);
+    m_user.WriteString("Saved Directory", saved.directory.empty() ? folders.program : saved.directory);
+    m_user.WriteString("Saved Phone Number", saved.phoneNumber);
+    m_user.WriteString("Saved Firmware File", saved.firmwareFile);
+    m_user.WriteString("Saved Firmware Driver", saved.firmwareDriver);
 }
 
 void CJxConfigApp::StoreSerialPort(int32_t comNumber)
 {
-    serialPort = "COM" + std::to_string(comNumber);
+    saved.serialPort = "COM" + std::to_string(comNumber);
     if (m_userOpen) m_user.WriteNumber("Serial Port", static_cast<uint32_t>(comNumber));
 }
 
 void CJxConfigApp::StoreSocket(int32_t socket, const std::string& ip)
 {
-    socketNumber = std::to_string(socket);
-    ipAddress = ip;
+    saved.socketNumber = socket;
+    saved.ipAddress = ip;
     if (m_userOpen) {
         m_user.WriteNumber("Socket Number", static_cast<uint32_t>(socket));
         m_user.WriteString("IP Address", ip);
@@ -80,20 +80,20 @@ void CJxConfigApp::StoreSocket(int32_t socket, const std::string& ip)
 
 void CJxConfigApp::RefreshFolders()
 {
-    serverConfigurationPath = programFolder;
+    folders.serverConfiguration = folders.program;
     if (m_machine.Open(false)) {
         if (auto path = m_machine.ReadString("Server Configuration Path", 260)) {
             std::string p = *path;
             if (!p.empty() && (p.back() == '\\' || p.back() == '/')) p.pop_back();
-            serverConfigurationPath = p;
+            folders.serverConfiguration = p;
         }
     }
-    dataFolder = JxDataFolder();
+    folders.data = JxDataFolder();
 }
 
 std::string CJxConfigApp::PolicyFilePath() const
 {
-    return dataFolder.empty() ? std::string("KorConfig.xml") : dataFolder + "KorConfig.xml";
+    return folders.data.empty() ? std::string("KorConfig.xml") : folders.data + "KorConfig.xml";
 }
 
 void CJxConfigApp::ApplyNetworkPolicies(CKorNetwork& link, JxPolicyKind kind)

@@ -9,6 +9,7 @@
 
 #include "CNetworkPolicies.h"
 #include "CSettingsStore.h"
+#include "connection/ConnectionKind.h"
 #include "xml/CXmlDocument.h"
 
 class CKorNetwork;
@@ -28,8 +29,42 @@ struct CFactoryDefaults {
     int32_t mode = 0;
 };
 
-// Connection kinds as the connection list and the saved settings number them.
-enum JxConnectionKind { kJxDialup = 0, kJxDirect = 1, kJxTcpIp = 2 };
+// The documents the tool exchanges with a display, and the file kinds it sends.
+struct CDocumentNames {
+    std::string config = "CONFIG.XML";
+    std::string status = "STATUS.XML";
+    std::string directory = "DIRECTORY.XML";
+    std::string catalogue = "MODULES.XML";
+    std::string firmwareExtension = ".EXE";
+    std::string firmwareExtensionAlt = ".EXE";
+    std::string driverExtension = ".RBF";
+    std::string driverExtensionAlt = ".RBF";
+};
+
+// Where the tool finds and puts its files.
+struct CToolFolders {
+    std::string program;              // no trailing separator
+    std::string temp;                 // no trailing separator
+    std::string data;                 // ends with "/" (empty when unusable)
+    std::string serverConfiguration;
+};
+
+// What the operator chose last time: folders and files of the firmware
+// window, and the connection the Connect window starts from.
+struct CSavedChoices {
+    std::string directory;            // ends with "/"
+    std::string firmwareFile;
+    std::string firmwareDriver;
+    JxConnectionKind connectionKind = JxConnectionKind::Direct;
+    std::string networkAddress = "1";
+    std::string serialPort;           // "COM3"
+    int32_t serialBaud = 19200;       // 0: auto-detect
+    int modemIndex = 0;
+    std::string phoneNumber;
+    std::string ipAddress;
+    bool socketIsDefault = true;
+    int32_t socketNumber = 3001;
+};
 
 class CJxConfigApp {
 public:
@@ -66,39 +101,13 @@ public:
     // Loads a catalogue from `path` (start-up uses the shipped MODULES.XML).
     bool LoadCatalogue(const std::string& path);
 
-    // ---- documents and files ---------------------------------------------
-    std::string configDocumentName = "CONFIG.XML";
-    std::string statusDocumentName = "STATUS.XML";
-    std::string directoryDocumentName = "DIRECTORY.XML";
-    std::string catalogueFileName = "MODULES.XML";
-    bool catalogueLoaded = false;
+    CDocumentNames documents;
+    // The module catalogue (MODULES.XML) as loaded at start-up.
     CXmlDocument catalogue;
-    std::string firmwareExtension = ".EXE";
-    std::string firmwareExtensionAlt = ".EXE";
-    std::string driverExtension = ".RBF";
-    std::string driverExtensionAlt = ".RBF";
-
-    // ---- folders -------------------------------------------------------------
-    std::string programFolder;        // no trailing separator
-    std::string tempFolder;           // no trailing separator
-    std::string dataFolder;           // ends with "/" (empty when unusable)
-    std::string serverConfigurationPath;
-
-    // ---- saved choices ------------------------------------------------------
-    std::string savedDirectory;       // ends with "/"
-    std::string savedFirmwareFile;
-    std::string savedFirmwareDriver;
-    int connectionKind = kJxDirect;
-    std::string networkAddress = "1";
-    std::string serialPort;           // "COM3"
-    std::string serialBaud = "19200";
-    int modemIndex = 0;
-    std::string phoneNumber;
-    std::string ipAddress;
-    bool socketIsDefault = true;
-    std::string socketNumber = "3001";
+    bool catalogueLoaded = false;
+    CToolFolders folders;
+    CSavedChoices saved;
     uint8_t resetOption = 1;
-
     CFactoryDefaults factory;
 
 private:

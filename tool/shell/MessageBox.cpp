@@ -4,7 +4,7 @@
 #include <cstdio>
 
 namespace {
-class CStderrSink : public CMessageSink {
+class CStderrSink : public IMessageSink {
 public:
     void Show(JxMessageKind kind, const std::string& text) override
     {
@@ -18,7 +18,7 @@ public:
 };
 
 CStderrSink g_stderrSink;
-std::atomic<CMessageSink*> g_sink{&g_stderrSink};
+std::atomic<IMessageSink*> g_sink{&g_stderrSink};
 }  // namespace
 
 const char* JxMessageKindName(JxMessageKind kind)
@@ -34,9 +34,9 @@ const char* JxMessageKindName(JxMessageKind kind)
     return "message";
 }
 
-CMessageSink* JxSetMessageSink(CMessageSink* sink)
+IMessageSink* JxSetMessageSink(IMessageSink* sink)
 {
-    CMessageSink* previous = g_sink.exchange(sink != nullptr ? sink : &g_stderrSink);
+    IMessageSink* previous = g_sink.exchange(sink != nullptr ? sink : &g_stderrSink);
     return previous == &g_stderrSink ? nullptr : previous;
 }
 

@@ -19,9 +19,9 @@ enum class JxMessageKind {
 // For logs and test output: "information", "warning", "critical".
 const char* JxMessageKindName(JxMessageKind kind);
 
-class CMessageSink {
+class IMessageSink {
 public:
-    virtual ~CMessageSink() = default;
+    virtual ~IMessageSink() = default;
     virtual void Show(JxMessageKind kind, const std::string& text) = 0;
     // true for Yes. `defaultYes` says which button Enter presses.
     virtual bool AskYesNo(const std::string& text, bool defaultYes) = 0;
@@ -29,6 +29,6 @@ public:
 
 // Installs `sink` (not owned; null restores the default, which writes to
 // stderr and answers questions with their default). Returns the previous one.
-CMessageSink* JxSetMessageSink(CMessageSink* sink);
+IMessageSink* JxSetMessageSink(IMessageSink* sink);
 void JxShowMessage(JxMessageKind kind, const std::string& text);
 bool JxAskYesNo(const std::string& text, bool defaultYes);

@@ -84,7 +84,7 @@ bool CPtyLine::Write(const uint8_t* bytes, size_t count)
 {
     size_t done = 0;
     bool flushed = false;
-    const int64_t deadline = NowMs() + 2000;
+    const int64_t deadline = NowMs() + kWriteLimitMs;
     while (done < count) {
         const ssize_t n = write(m_master, bytes + done, count - done);
         if (n > 0) {
@@ -103,8 +103,9 @@ bool CPtyLine::Write(const uint8_t* bytes, size_t count)
             }
             const int64_t left = deadline - NowMs();
             if (left <= 0) return false;
-            pollfd p{m_master, POLLOUT, 0};
-            (void)poll(&p, 1, static_cast<int>(left < 50 ? left : 50));
+            pollfd p[2] = {{m_master, POLLOUT, 0}, {m_wake, POLLIN, 0}};
+            (void)poll(p, 2, static_cast<int>(left < 50 ? left : 50));
+            if (p[1].revents != 0) return false;  // stopping
             continue;
         }
         return false;

@@ -12,6 +12,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "SimTypes.h"
+
 namespace jxsim {
 
 CTcpLine::CTcpLine() { m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK); }
@@ -124,14 +126,29 @@ CSimLine::ReadResult CTcpLine::Read(uint8_t* buffer, size_t capacity, int timeou
 bool CTcpLine::Write(const uint8_t* bytes, size_t count)
 {
     size_t done = 0;
+    const int64_t deadline = NowMs() + kWriteLimitMs;
     while (done < count) {
         if (m_client < 0) return false;
-        const ssize_t n = send(m_client, bytes + done, count - done, MSG_NOSIGNAL);
+        const ssize_t n = send(m_client, bytes + done, count - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             done += static_cast<size_t>(n);
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The client's window is shut: it asks and does not read. Wait
+            // a while for room, but never past the limit, and never while
+            // the simulator is asked to stop.
+            const int64_t left = deadline - NowMs();
+            if (left <= 0) {
+                AbortClient();
+                return false;
+            }
+            pollfd p[2] = {{m_client, POLLOUT, 0}, {m_wake, POLLIN, 0}};
+            if (poll(p, 2, static_cast<int>(left)) < 0 && errno != EINTR) return false;
+            if (p[1].revents != 0) return false;
+            continue;
+        }
         return false;
     }
     return true;
@@ -147,6 +164,17 @@ void CTcpLine::Interrupt()
 {
     const uint64_t one = 1;
     (void)!write(m_wake, &one, sizeof one);
+}
+
+void CTcpLine::AbortClient()
+{
+    if (m_client < 0) return;
+    // Reset rather than close: the replies still queued for a client that
+    // does not read would otherwise keep the connection half alive.
+    const linger reset{1, 0};
+    setsockopt(m_client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    close(m_client);
+    m_client = -1;
 }
 
 void CTcpLine::CloseClient()

@@ -29,6 +29,8 @@ public:
 
 private:
     void CloseClient();
+    // Drops the client at once, discarding what it has not read.
+    void AbortClient();
 
     int m_listen = -1;
     int m_client = -1;

@@ -5,7 +5,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "CConnectionPanels.h"
+#include "ConnectionPanels.h"
 #include "CDLCatchEdit.h"
 
 CCommunicationsGroup::CCommunicationsGroup(QWidget* parent) : QGroupBox("Communications", parent)
@@ -13,7 +13,8 @@ CCommunicationsGroup::CCommunicationsGroup(QWidget* parent) : QGroupBox("Communi
     setObjectName("communicationsGroup");
     m_kinds = new QComboBox(this);
     m_kinds->setObjectName("connectionList");
-    for (int kind = 0; kind < 3; ++kind) m_kinds->addItem(kJxConnectionNames[kind], kind);
+    // Each entry carries its kind's number: the list's order is no rule.
+    for (JxConnectionKind kind : kJxConnectionKinds) m_kinds->addItem(JxConnectionName(kind), JxConnectionKindNumber(kind));
 
     m_address = new CDLCatchEdit(this);
     m_address->setObjectName("networkAddress");
@@ -37,23 +38,36 @@ CCommunicationsGroup::CCommunicationsGroup(QWidget* parent) : QGroupBox("Communi
     layout->addLayout(form);
     layout->addWidget(m_panels);
 
-    connect(m_kinds, &QComboBox::currentIndexChanged, this, [this](int index) { ShowPanel(index); });
+    connect(m_kinds, &QComboBox::currentIndexChanged, this, [this](int) { ShowPanel(Kind()); });
     m_address->setText("1");
-    m_kinds->setCurrentIndex(1);
-    ShowPanel(1);
+    m_kinds->setCurrentIndex(m_kinds->findData(JxConnectionKindNumber(JxConnectionKind::Direct)));
+    ShowPanel(JxConnectionKind::Direct);
 }
 
-void CCommunicationsGroup::ShowPanel(int kind)
+QWidget* CCommunicationsGroup::PanelOf(JxConnectionKind kind) const
 {
-    if (kind < 0 || kind > 2) return;
+    switch (kind) {
+    case JxConnectionKind::Dialup:
+        return m_dialup;
+    case JxConnectionKind::Direct:
+        return m_direct;
+    case JxConnectionKind::TcpIp:
+        return m_tcpIp;
+    }
+    return m_direct;
+}
+
+void CCommunicationsGroup::ShowPanel(JxConnectionKind kind)
+{
+    QWidget* shown = PanelOf(kind);
     // The panel area is as tall as the panel shown (hidden ones do not
     // count), and as wide as the widest, so the width never jumps.
     for (int i = 0; i < m_panels->count(); ++i) {
         QWidget* panel = m_panels->widget(i);
-        const QSizePolicy::Policy vertical = i == kind ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        const QSizePolicy::Policy vertical = panel == shown ? QSizePolicy::Preferred : QSizePolicy::Ignored;
         panel->setSizePolicy(panel->sizePolicy().horizontalPolicy(), vertical);
     }
-    m_panels->setCurrentIndex(kind);
+    m_panels->setCurrentWidget(shown);
 }
 
 void CCommunicationsGroup::OnAddressChanged(const QString&)
@@ -70,12 +84,15 @@ void CCommunicationsGroup::Load(const CConnectionChoice& choice)
     m_dialup->Load(choice);
     m_direct->Load(choice);
     m_tcpIp->Load(choice);
-    m_kinds->setCurrentIndex(choice.kind);
+    m_kinds->setCurrentIndex(m_kinds->findData(JxConnectionKindNumber(choice.kind)));
     ShowPanel(choice.kind);
     m_address->setText(QString::fromLatin1(choice.networkAddress.c_str()));
 }
 
-int CCommunicationsGroup::Kind() const { return m_kinds->currentIndex(); }
+JxConnectionKind CCommunicationsGroup::Kind() const
+{
+    return JxConnectionKindFromNumber(m_kinds->currentData().toInt()).value_or(JxConnectionKind::Direct);
+}
 
 CConnectionChoice CCommunicationsGroup::Choice() const
 {

@@ -25,10 +25,11 @@ public:
     // What the controls say now; read on the window thread before a link
     // operation configures the link from it.
     CConnectionChoice Choice() const;
-    int Kind() const;
+    JxConnectionKind Kind() const;
 
 private:
-    void ShowPanel(int kind);
+    QWidget* PanelOf(JxConnectionKind kind) const;
+    void ShowPanel(JxConnectionKind kind);
     void OnAddressChanged(const QString& text);
 
     QComboBox* m_kinds;

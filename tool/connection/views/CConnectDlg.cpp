@@ -6,8 +6,7 @@
 
 #include "CCommunicationsGroup.h"
 #include "RunLinkOperation.h"
-#include "connection/CLinkOperation.h"
-#include "connection/ConfigureLink.h"
+#include "connection/ConnectionSequence.h"
 #include "shell/CJxConfigApp.h"
 
 CConnectDlg::CConnectDlg(QWidget* parent, CJxConfigApp& app, CLinkOwner* owner)
@@ -53,10 +52,8 @@ void CConnectDlg::OnConnect()
     if (m_owner == nullptr) return;
     const CConnectionChoice choice = m_group->Choice();
     CLinkOwner& owner = *m_owner;
-    CJxConfigApp& app = m_app;
-    const bool connected = RunLinkOperation(this, owner, [&owner, &app, choice] {
-        return owner.ConnectToDisplay(
-            [&owner, &app, &choice](CKorNetwork& link) { return ConfigureLink(app, link, choice, &owner); });
+    const bool connected = JxConnect(owner, m_app, choice, [this, &owner](const std::function<bool()>& work) {
+        return RunLinkOperation(this, owner, work);
     });
     // Not connected: the operator may change the choice and try again.
     if (!connected) return;

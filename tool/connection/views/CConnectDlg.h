@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <cstdint>
 
+#include "connection/ConnectionKind.h"
+
 class QPushButton;
 class CCommunicationsGroup;
 class CJxConfigApp;
@@ -19,7 +21,7 @@ public:
     CConnectDlg(QWidget* parent, CJxConfigApp& app, CLinkOwner* owner);
 
     // After OK: how the display was reached.
-    int ConnectionKind() const { return m_kind; }
+    JxConnectionKind ConnectionKind() const { return m_kind; }
     uint8_t DisplayAddress() const { return m_address; }
 
 protected:
@@ -33,6 +35,6 @@ private:
     CCommunicationsGroup* m_group;
     QPushButton* m_connect;
     QPushButton* m_exit;
-    int m_kind = 1;
+    JxConnectionKind m_kind = JxConnectionKind::Direct;
     uint8_t m_address = 1;
 };

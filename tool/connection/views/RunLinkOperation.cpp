@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "CCommProgressDialog.h"
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
 
 namespace {
 std::function<void(CCommProgressDialog&)> g_observer;

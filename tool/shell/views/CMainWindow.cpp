@@ -13,10 +13,11 @@
 
 #include "CAboutDlg.h"
 #include "JxProgramIcon.h"
+#include "connection/ConnectionSequence.h"
 #include "connection/views/CConnectDlg.h"
 #include "connection/views/RunLinkOperation.h"
 #include "shell/CJxConfigApp.h"
-#include "shell/CJxPaths.h"
+#include "shell/JxPaths.h"
 #include "shell/MessageBox.h"
 #include "shell/StatusText.h"
 
@@ -139,14 +140,13 @@ void CMainWindow::showEvent(QShowEvent* event)
     if (!m_app.catalogueLoaded) {
         // Once the window is on screen, so that the box has a window to sit on.
         QTimer::singleShot(0, this, [this] {
-            JxShowMessage(JxMessageKind::Critical, FormatName(kJxCatalogueFailed, m_app.catalogueFileName));
+            JxShowMessage(JxMessageKind::Critical, FormatName(kJxCatalogueFailed, m_app.documents.catalogue));
         });
     }
 }
 
 bool CMainWindow::RunConfigurationExchange(const std::function<void()>& exchange)
 {
-    m_owner.ClearCancel();
     CConnectDlg connect(this, m_app, &m_owner);
     if (connect.exec() != QDialog::Accepted) return false;
     m_connectionKind = connect.ConnectionKind();
@@ -154,19 +154,13 @@ bool CMainWindow::RunConfigurationExchange(const std::function<void()>& exchange
 
     exchange();
 
-    // Closing the line can take a while (a modem hangs up): show it, but
-    // there is nothing left to cancel.
-    RunLinkOperation(this, m_owner, [this] {
-        m_owner.DisableAbort();
-        m_owner.SetOperationStatus("Disconnecting from Network...");
-        return m_owner.DisconnectFromDisplay();
-    });
+    JxDisconnect(m_owner, [this](const std::function<bool()>& work) { return RunLinkOperation(this, m_owner, work); });
     return true;
 }
 
 void CMainWindow::ShowAbout()
 {
-    const std::string& name = m_app.catalogueFileName;
+    const std::string& name = m_app.documents.catalogue;
     CAboutDlg about(this, m_version, JxJoinPath(JxShippedDataFolder(name), name));
     about.exec();
 }

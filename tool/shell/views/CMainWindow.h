@@ -15,7 +15,8 @@
 #include <functional>
 #include <string>
 
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
+#include "connection/ConnectionKind.h"
 
 class QAction;
 class QPushButton;
@@ -51,16 +52,16 @@ public:
     void SetFunction(JxMainFunction which, Function function);
     void RunFunction(JxMainFunction which);
 
-    // The frame of every configuration exchange: clears the cancel flag and
-    // opens the Connect window on this window's link. When it connected,
+    // The frame of every configuration exchange: opens the Connect window
+    // on this window's link (JxConnect). When it connected,
     // runs `exchange` (which reads ConnectionKind and DisplayAddress and
     // runs its own link operations on Owner()), then disconnects, with a
-    // message when that fails. False when no connection was made.
+    // message when that fails (JxDisconnect). False when no connection was made.
     bool RunConfigurationExchange(const std::function<void()>& exchange);
 
     CJxConfigApp& App() { return m_app; }
     CLinkOwner& Owner() { return m_owner; }
-    int ConnectionKind() const { return m_connectionKind; }
+    JxConnectionKind ConnectionKind() const { return m_connectionKind; }
     uint8_t DisplayAddress() const { return m_displayAddress; }
 
     void ShowAbout();
@@ -74,7 +75,7 @@ private:
     CJxConfigApp& m_app;
     std::string m_version;
     CLinkOwner m_owner;
-    int m_connectionKind = 1;
+    JxConnectionKind m_connectionKind = JxConnectionKind::Direct;
     uint8_t m_displayAddress = 1;
     bool m_opened = false;
     std::array<Function, kJxMainFunctionCount> m_functions;

@@ -11,7 +11,7 @@
 class QMessageBox;
 class QWidget;
 
-class CQtMessageSink : public CMessageSink {
+class CQtMessageSink : public IMessageSink {
 public:
     void Show(JxMessageKind kind, const std::string& text) override;
     bool AskYesNo(const std::string& text, bool defaultYes) override;

@@ -33,13 +33,10 @@ public:
     explicit CDirectPanel(QWidget* parent = nullptr);
     void Load(const CConnectionChoice& choice);
     void Collect(CConnectionChoice& choice) const;
-    // The rate picked (0 for "Auto-detect").
-    int32_t CurrentBaudRate() const { return m_baudRate; }
 
 private:
     QComboBox* m_ports;
     QComboBox* m_bauds;
-    int32_t m_baudRate = 0;
 };
 
 // "Network Attributes": host, socket and "Use Default".

@@ -1,4 +1,4 @@
-#include "CRemotePane.h"
+#include "RemotePane.h"
 
 #include <algorithm>
 #include <cstdio>

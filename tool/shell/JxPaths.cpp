@@ -1,4 +1,4 @@
-#include "CJxPaths.h"
+#include "JxPaths.h"
 
 #include <cstdlib>
 #include <filesystem>

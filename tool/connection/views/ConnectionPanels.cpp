@@ -1,4 +1,4 @@
-#include "CConnectionPanels.h"
+#include "ConnectionPanels.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -13,6 +13,7 @@
 #include "CDLCatchEdit.h"
 #include "connection/DialupRules.h"
 #include "connection/DirectRules.h"
+#include "connection/TcpIpRules.h"
 
 namespace {
 QString L1(const std::string& s) { return QString::fromLatin1(s.c_str()); }
@@ -92,8 +93,6 @@ CDirectPanel::CDirectPanel(QWidget* parent) : QGroupBox("Direct Network Attribut
     m_bauds = new QComboBox(this);
     m_bauds->setObjectName("baudRate");
     for (const std::string& text : BaudRateTexts()) m_bauds->addItem(L1(text));
-    connect(m_bauds, &QComboBox::currentTextChanged, this,
-            [this](const QString& text) { m_baudRate = BaudRateValue(L1(text)); });
     auto* form = new QFormLayout(this);
     form->addRow("COM Ports:", m_ports);
     form->addRow("Connection Baud Rate:", m_bauds);
@@ -116,15 +115,14 @@ void CDirectPanel::Load(const CConnectionChoice& choice)
     }
     setEnabled(true);
     if (int at = FindPortEntry(ports, choice.serialPort); at >= 0) m_ports->setCurrentIndex(at);
-    if (int at = FindEntryByPrefix(BaudRateTexts(), choice.baud); at >= 0) m_bauds->setCurrentIndex(at);
-    m_baudRate = BaudRateValue(L1(m_bauds->currentText()));
+    if (int at = FindEntryByPrefix(BaudRateTexts(), BaudRateText(choice.baud)); at >= 0) m_bauds->setCurrentIndex(at);
 }
 
 void CDirectPanel::Collect(CConnectionChoice& choice) const
 {
     // A panel without ports configures nothing; keep the saved port then.
     if (m_ports->count() > 0) choice.serialPort = L1(m_ports->currentText());
-    choice.baud = L1(m_bauds->currentText());
+    choice.baud = BaudRateValue(L1(m_bauds->currentText()));
 }
 
 // ---- TCP/IP --------------------------------------------------------------------
@@ -160,7 +158,7 @@ void CTcpIpPanel::OnUseDefault(bool ticked)
 void CTcpIpPanel::Load(const CConnectionChoice& choice)
 {
     if (!choice.ipAddress.empty()) m_address->setText(L1(choice.ipAddress));
-    m_socket->setText(L1(choice.socketNumber));
+    m_socket->setText(L1(SocketNumberText(choice.socketNumber)));
     m_useDefault->setChecked(choice.useDefaultSocket);
     OnUseDefault(choice.useDefaultSocket);
 }
@@ -169,5 +167,5 @@ void CTcpIpPanel::Collect(CConnectionChoice& choice) const
 {
     choice.ipAddress = L1(m_address->text());
     choice.useDefaultSocket = m_useDefault->isChecked();
-    choice.socketNumber = L1(m_socket->text());
+    choice.socketNumber = SocketNumberFromText(L1(m_socket->text()));
 }

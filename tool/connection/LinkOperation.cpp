@@ -1,4 +1,4 @@
-#include "CLinkOperation.h"
+#include "LinkOperation.h"
 
 #include "shell/MessageBox.h"
 #include "shell/StatusText.h"

@@ -41,6 +41,11 @@ private:
     std::atomic<IProgressView*> m_view{nullptr};
 };
 
+// Runs `work` as a link operation and returns what it returned: the windows
+// run it on a worker under the progress window, a program without windows
+// runs it directly.
+using JxRunOperation = std::function<bool(const std::function<bool()>& work)>;
+
 inline constexpr const char* kJxCancelling = "Cancelling communications...";
 inline constexpr const char* kJxNetworkSettingInvalid = "The network setting you specified is invalid.";
 inline constexpr const char* kJxUnableToConnect = "Unable to connect to display: ";
