@@ -19,7 +19,7 @@
 #include "config/CSoftwareAddressPresenter.h"
 #include "config/CTcpIpConfigPresenter.h"
 #include "config/CTimeZoneList.h"
-#include "filetransfer/CRemotePane.h"
+#include "filetransfer/RemotePane.h"
 #include "shell/StatusText.h"
 #include "xml/CXmlDocument.h"
 
@@ -496,8 +496,8 @@ CliResult CliRunAtAddress(CliSession& s, const CliCommand& c, const std::string&
         else r.data["roundTripMs"] = MsSince(start);
     } else if (n == "status") {
         std::string statusText, configText;
-        r = GetFile(s, address, s.app.statusDocumentName, false, statusText);
-        if (r.Ok()) r = GetFile(s, address, s.app.configDocumentName, false, configText);
+        r = GetFile(s, address, s.app.documents.status, false, statusText);
+        if (r.Ok()) r = GetFile(s, address, s.app.documents.config, false, configText);
         if (r.Ok()) {
             CXmlDocument status;
             status.Parse(statusText, true);
@@ -519,7 +519,7 @@ CliResult CliRunAtAddress(CliSession& s, const CliCommand& c, const std::string&
         }
     } else if (n == "ls") {
         std::string directory;
-        r = GetFile(s, address, s.app.directoryDocumentName, false, directory);
+        r = GetFile(s, address, s.app.documents.directory, false, directory);
         if (r.Ok()) {
             const CRemotePaneUpdate pane = ShowDirectoryAndStatus({}, {}, std::nullopt, directory);
             if (!pane.ok) {
@@ -534,7 +534,7 @@ CliResult CliRunAtAddress(CliSession& s, const CliCommand& c, const std::string&
             }
         }
     } else if (n == "get" || n == "config-get") {
-        const std::string remote = n == "get" ? c.args.at(0) : s.app.configDocumentName;
+        const std::string remote = n == "get" ? c.args.at(0) : s.app.documents.config;
         std::string local = n == "get" ? c.local : c.args.at(0);
         if (local.empty()) local = CliLocalNameFor(remote);
         if (c.severalPlaces && local != "-") local += PlaceSuffix(target, address);
@@ -592,13 +592,13 @@ CliResult CliRunAtAddress(CliSession& s, const CliCommand& c, const std::string&
         }
     } else if (n == "config-show") {
         std::string text;
-        r = GetFile(s, address, s.app.configDocumentName, false, text);
+        r = GetFile(s, address, s.app.documents.config, false, text);
         if (r.Ok()) {
             CConfigDocument document;
             if (!document.LoadText(text)) {
                 r.status = ERR_SIGN_INVALID_RESPONSE;
                 r.exit = kCliSomeFailed;
-                r.message = FormatName(kJxUnreadableDocument, s.app.configDocumentName);
+                r.message = FormatName(kJxUnreadableDocument, s.app.documents.config);
             } else {
                 r.data = ConfigSummary(document);
             }

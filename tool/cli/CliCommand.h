@@ -9,7 +9,7 @@
 
 #include "CliResult.h"
 #include "config/CConfigDocument.h"
-#include "connection/CLinkOperation.h"
+#include "connection/LinkOperation.h"
 #include "shell/CConfigExchange.h"
 #include "shell/CJxConfigApp.h"
 #include "shell/CSettingsStore.h"
@@ -39,7 +39,7 @@ public:
     CJxConfigApp app{user, machine};
     CConfigDocument document;
     CConfigExchange exchange{owner, document, app};
-    int connectionKind = kJxTcpIp;
+    JxConnectionKind connectionKind = JxConnectionKind::TcpIp;
 
     CKorNetwork& Link() { return owner.Link(); }
 };

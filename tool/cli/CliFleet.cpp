@@ -15,6 +15,8 @@
 #include <KorNet.h>
 
 #include "CliMessages.h"
+#include "connection/ConnectionSequence.h"
+#include "connection/DialupRules.h"
 #include "shell/StatusText.h"
 
 namespace {
@@ -75,39 +77,49 @@ private:
     bool m_shown = false;
 };
 
-JxPolicyKind PolicyKind(CliTargetKind kind)
-{
-    switch (kind) {
-    case CliTargetKind::Tcp: return JxPolicyKind::TcpIp;
-    case CliTargetKind::Dialup: return JxPolicyKind::Dialup;
-    default: return JxPolicyKind::Direct;
-    }
-}
-
 // Connects the session's link to the target; false with every address's
 // failure in `results`.
 bool Connect(CliSession& s, const CliRunOptions& o, const CliTarget& t, std::string& failure)
 {
     CliMessageCapture capture;
-    int16_t configured = KORNET_OK;
-    s.connectionKind = t.kind == CliTargetKind::Tcp ? kJxTcpIp : t.kind == CliTargetKind::Dialup ? kJxDialup : kJxDirect;
-    const bool connected = s.owner.ConnectToDisplay([&](CKorNetwork& link) {
-        s.app.ApplyNetworkPolicies(link, PolicyKind(t.kind));
-        if (o.timeoutMs > 0) link.SetTimeOut(o.timeoutMs);
-        if (o.retries >= 0) link.SetMaxNumberOfRetries(static_cast<int16_t>(std::min(o.retries, 100)));
-        switch (t.kind) {
-        case CliTargetKind::Tcp:
-            configured = link.ConfigureRemoteDNS(t.host.c_str(), static_cast<int16_t>(t.port));
-            break;
-        case CliTargetKind::Com:
-        case CliTargetKind::Device: configured = link.ConfigureDirect(static_cast<int16_t>(t.com), t.baud, false); break;
-        case CliTargetKind::Dialup: configured = link.ConfigureDialup(t.number.c_str(), t.line); break;
+    // The target as the Connect window would have chosen it.
+    CConnectionChoice choice;
+    switch (t.kind) {
+    case CliTargetKind::Tcp:
+        choice.kind = JxConnectionKind::TcpIp;
+        choice.ipAddress = t.host;
+        choice.useDefaultSocket = false;
+        choice.socketNumber = t.port;
+        break;
+    case CliTargetKind::Com:
+    case CliTargetKind::Device:
+        choice.kind = JxConnectionKind::Direct;
+        choice.serialPort = "COM" + std::to_string(t.com);
+        choice.baud = t.baud;
+        break;
+    case CliTargetKind::Dialup: {
+        choice.kind = JxConnectionKind::Dialup;
+        choice.phoneNumber = t.number;
+        const std::vector<CListedModem> modems = ReadModemList();
+        const auto modem = std::find_if(modems.begin(), modems.end(),
+                                        [&](const CListedModem& m) { return m.dialupId == t.line; });
+        if (modem == modems.end()) {
+            failure = "no modem with line identifier " + std::to_string(t.line) + " (see korctl modems)";
+            return false;
         }
-        return configured == KORNET_OK;
-    });
-    if (connected) return true;
+        choice.modemIndex = static_cast<int>(modem - modems.begin());
+        break;
+    }
+    }
+    s.connectionKind = choice.kind;
+    const auto direct = [](const std::function<bool()>& work) { return work(); };
+    if (JxConnect(s.owner, s.app, choice, direct)) {
+        // The site policy set the link up; the command line has the last word.
+        if (o.timeoutMs > 0) s.Link().SetTimeOut(o.timeoutMs);
+        if (o.retries >= 0) s.Link().SetMaxNumberOfRetries(static_cast<int16_t>(std::min(o.retries, 100)));
+        return true;
+    }
     failure = capture.AllTexts();
-    if (configured != KORNET_OK) failure += " (" + StatusText(configured) + ", " + CliStatusName(configured) + ")";
     if (failure.empty()) failure = kJxUnableToConnect;
     return false;
 }
@@ -226,7 +238,7 @@ std::vector<CliResult> RunTarget(const CliRunOptions& o, const CliCommand& c, co
     }
     session.owner.SetProgressView(nullptr);
     CliMessageCapture capture;
-    session.owner.DisconnectFromDisplay();
+    JxDisconnect(session.owner, [](const std::function<bool()>& work) { return work(); });
     return results;
 }
 

@@ -3,7 +3,7 @@
 namespace {
 thread_local CliMessageCapture* t_capture = nullptr;
 
-class CCliSink : public CMessageSink {
+class CCliSink : public IMessageSink {
 public:
     void Show(JxMessageKind kind, const std::string& text) override
     {

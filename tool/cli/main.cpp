@@ -14,6 +14,7 @@
 #include "CliMessages.h"
 #include "CliOutput.h"
 #include "CliTargets.h"
+#include "connection/DialupRules.h"
 
 namespace {
 
@@ -64,14 +65,8 @@ int ListPorts(bool asJson)
 
 int ListModems(bool asJson)
 {
-    CKorNetwork link;
-    int16_t status = link.ConfigureDialup("0", 0);
-    int16_t count = 0;
-    const modemlist_entry_s* modems = status == KORNET_OK ? link.GetModemList(status, count) : nullptr;
     nlohmann::json list = nlohmann::json::array();
-    for (int i = 0; modems != nullptr && i < count; ++i)
-        list.push_back({{"name", std::string(modems[i].name, strnlen(modems[i].name, sizeof modems[i].name))},
-                        {"line", modems[i].dialupId}});
+    for (const CListedModem& m : ReadModemList()) list.push_back({{"name", m.name}, {"line", m.dialupId}});
     if (asJson) {
         std::printf("%s\n", nlohmann::json{{"command", "modems"}, {"exit", 0}, {"modems", list}}.dump(2).c_str());
     } else {
