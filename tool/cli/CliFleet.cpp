@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -317,10 +318,17 @@ std::vector<CliResult> CliRunFleet(const CliRunOptions& o, const CliCommand& c)
         for (size_t i = next++; i < count; i = next++) perTarget[i] = RunTarget(o, c, o.targets[i]);
     };
     // Ctrl-C: every running link stops waiting (watch ends its polls itself).
-    std::atomic<bool> done{false};
+    // The flag is set in a signal handler, which cannot wake a waiter: it is
+    // looked at every 20 ms; the end of the run wakes the watcher at once.
+    std::mutex doneMutex;
+    std::condition_variable doneChanged;
+    bool done = false;
     std::thread interrupter([&] {
-        while (!done.load() && !g_cliInterrupted.load()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (done.load() || c.name == "watch") return;
+        {
+            std::unique_lock lock(doneMutex);
+            while (!done && !g_cliInterrupted.load()) doneChanged.wait_for(lock, std::chrono::milliseconds(20));
+            if (done || c.name == "watch") return;
+        }
         std::lock_guard lock(g_runningMutex);
         for (CLinkOwner* owner : g_running) owner->OnAbortRequest();
     });
@@ -328,7 +336,11 @@ std::vector<CliResult> CliRunFleet(const CliRunOptions& o, const CliCommand& c)
     for (size_t w = 1; w < workers; ++w) threads.emplace_back(work);
     work();
     for (auto& t : threads) t.join();
-    done.store(true);
+    {
+        std::lock_guard lock(doneMutex);
+        done = true;
+    }
+    doneChanged.notify_all();
     interrupter.join();
     std::vector<CliResult> results;
     for (auto& r : perTarget) std::move(r.begin(), r.end(), std::back_inserter(results));
