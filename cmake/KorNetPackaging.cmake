@@ -39,6 +39,11 @@ endif()
 kornet_package(jxsim PACKAGE jxsim SECTION electronics
   SUMMARY "jxsim: Tolvar display controller simulator"
   DESCRIPTION "Answers as one or more display controllers on a TCP port or a pseudo-terminal, optionally behind a simulated Hayes modem, with faults on request: for trying JxConfig and testing programs without display hardware.")
+if(TARGET korctl)
+kornet_package(korctl PACKAGE korctl SECTION electronics DEPENDS runtime
+  SUMMARY "korctl: Tolvar display controllers from the command line"
+  DESCRIPTION "Pings, queries, transfers files and sets the configuration of display controllers over TCP/IP, serial lines and dial-up modems, one display or a fleet in parallel, with plain text or JSON output for scripts.")
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kornet)

@@ -197,11 +197,14 @@ std::map<std::string, std::string> Packaged::deb;
 
 std::vector<std::string> Packages()
 {
+    std::vector<std::string> packages{"libkornet1", "libkornet-dev", "jxsim"};
 #ifdef KORNET_HAS_JXCONFIG
-    return {"libkornet1", "libkornet-dev", "jxsim", "jxconfig"};
-#else
-    return {"libkornet1", "libkornet-dev", "jxsim"};
+    packages.push_back("jxconfig");
 #endif
+#ifdef KORNET_HAS_KORCTL
+    packages.push_back("korctl");
+#endif
+    return packages;
 }
 
 TEST_F(Packaged, EachPackageHoldsItsFilesAndTogetherTheyHoldTheWholeInstall)
@@ -231,12 +234,14 @@ TEST_F(Packaged, EachPackageHoldsItsFilesAndTogetherTheyHoldTheWholeInstall)
           hicolor + "256x256/apps/" + id + ".png", "usr/share/man/man1/JxConfig.1.gz",
           "usr/share/man/man1/jxconfig.1.gz"},
          {so + ".1", "usr/bin/jxsim"}},
+        {"korctl", {"usr/bin/korctl", "usr/share/man/man1/korctl.1.gz"}, {so + ".1", "usr/bin/jxsim"}},
     };
     std::set<std::string> packaged;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.package);
         if (deb.count(row.package) == 0) {
-            EXPECT_EQ(row.package, "jxconfig") << "no package";  // jxconfig only where Qt is
+            // jxconfig only where Qt is, korctl only where the tool is built
+            EXPECT_TRUE(row.package == "jxconfig" || row.package == "korctl") << "no package";
             continue;
         }
         const std::set<std::string> files = FilesUnder(Unpacked(row.package));
@@ -266,6 +271,7 @@ TEST_F(Packaged, DependenciesAreWhatAnInstallNeeds)
         {"libkornet-dev", "Depends", {exact}},
         {"jxsim", "Depends", {"libc6", "zlib1g"}},
         {"jxconfig", "Depends", {exact, "libqt6widgets6"}},
+        {"korctl", "Depends", {exact}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.package + " " + row.field);
@@ -301,6 +307,7 @@ TEST_F(Packaged, ProgramsRunFromTheUnpackedPackagesAndTheirManualPagesListEveryO
         rows.push_back({"JxConfig", "usr/bin/jxconfig --version", "JxConfig " + kVersion, ""});
         rows.push_back({"JxConfig", "usr/bin/JxConfig --help", "--connection", "JxConfig.1.gz"});
     }
+    if (deb.count("korctl") != 0) rows.push_back({"korctl", "usr/bin/korctl --help", "Exit status:", "korctl.1.gz"});
     for (const Row& row : rows) {
         SCOPED_TRACE(row.run);
         const std::string out = Output("cd '" + Root() + "' && env -u LD_LIBRARY_PATH QT_QPA_PLATFORM=offscreen " + row.run);
