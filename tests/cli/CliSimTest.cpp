@@ -261,7 +261,10 @@ TEST_P(KorctlSim, BadInputGetsOneLineNamingTheArgumentAndSendsNothing)
         {{"config", "set", "colour=red"}, 2, "'colour=red' is not KEY=VALUE"},
         {{"config", "set", "dst=maybe"}, 2, "dst=maybe: expected on or off"},
         {{"--jobs", "0", "ping"}, 2, "--jobs"},
-        {{"firmware", "MAIN.EXE"}, 2, "unknown command"},
+        {{"firmware", "missing.exe"}, 6, "firmware: cannot read 'missing.exe'"},
+        {{"firmware", "notxml.xml"}, 2, "firmware: The Firmware file needs to be .EXE extension."},
+        {{"firmware", "-", "--driver", "notxml.xml"}, 2, "firmware: The Firmware Driver needs to be .RBF extension."},
+        {{"firmware", "-"}, 2, "firmware: give an IMAGE, or - with --driver"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args.front());
@@ -276,6 +279,25 @@ TEST_P(KorctlSim, BadInputGetsOneLineNamingTheArgumentAndSendsNothing)
     const KorctlRun run = RunKorctl({"tcp:10.0.0.5:3001:7", "ping"}, work.Path());
     EXPECT_EQ(run.exit, 2);
     EXPECT_NE(run.err.find("malformed target 'tcp:10.0.0.5:3001:7'"), std::string::npos) << run.err;
+}
+
+// The Download Firmware procedure from the command line, with a name in
+// lower case and a relative path: the image reaches the display, which
+// reboots into it. The run waits as a real controller needs (15 s before it
+// lists the old images), so it runs over TCP only.
+TEST_P(KorctlSim, FirmwareReachesTheDisplayWhichRunsIt)
+{
+    if (GetParam() != Transport::Tcp) GTEST_SKIP() << "one transport is enough for a 20 s procedure";
+    const jxsim::Bytes image = jxsim::MakeFirmwareImage("Tolvar Jx firmware V 3.09");
+    WriteWholeFile(work.File("Main.exe"), Text(image));
+    const KorctlRun run = Run({"firmware", "Main.exe"});
+    EXPECT_EQ(run.exit, 0) << run.err << run.out;
+    const json r = Result(run);
+    EXPECT_EQ(r["updated"], true) << r.dump();
+    EXPECT_EQ(r["reset"], true);
+    EXPECT_EQ(Stored("MAIN.EXE"), Text(image));
+    EXPECT_EQ(sim->ResetCount(), 1);
+    EXPECT_NE(sim->FirmwareVersion().find("3.09"), std::string::npos) << sim->FirmwareVersion();
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, KorctlSim, ::testing::Values(Transport::Tcp, Transport::Pty),

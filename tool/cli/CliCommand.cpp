@@ -5,6 +5,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <fcntl.h>
 #include <fstream>
 #include <map>
@@ -20,6 +21,7 @@
 #include "config/CTcpIpConfigPresenter.h"
 #include "config/CTimeZoneList.h"
 #include "filetransfer/RemotePane.h"
+#include "firmware/FirmwareDownload.h"
 #include "shell/StatusText.h"
 #include "xml/CXmlDocument.h"
 
@@ -430,6 +432,36 @@ bool CliCheckCommand(CliCommand& c, std::string& error, int& exit)
         } else if (c.severalPlaces) {
             error = "get: with several targets or addresses give no LOCAL (each is saved as NAME.TARGET.ADDRESS)";
             return false;
+        }
+        return true;
+    }
+    if (n == "firmware") {
+        // The procedure takes whole paths; "-" leaves the image out (a driver alone).
+        if (c.args.at(0) == "-") c.args[0].clear();
+        if (c.args[0].empty() && c.driver.empty()) {
+            error = "firmware: give an IMAGE, or - with --driver";
+            return false;
+        }
+        const struct {
+            std::string* path;
+            const char* type;
+            JxImageKind kind;
+        } files[] = {{&c.args[0], ".EXE", JxImageKind::Firmware}, {&c.driver, ".RBF", JxImageKind::Driver}};
+        for (const auto& f : files) {
+            if (f.path->empty()) continue;
+            std::string bytes;
+            if (!ReadLocalFile(*f.path, bytes, error)) {
+                error = "firmware: " + error;
+                exit = kCliLocalFile;
+                return false;
+            }
+            *f.path = std::filesystem::absolute(*f.path).lexically_normal().string();
+            // The window's own checks, before anything is connected.
+            const CFirmwarePathCheck check = CheckFirmwarePath(*f.path, f.type, f.kind);
+            if (!check.message.empty()) {
+                error = "firmware: " + check.message;
+                return false;
+            }
         }
         return true;
     }

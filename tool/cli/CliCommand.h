@@ -22,6 +22,8 @@ struct CliCommand {
     bool severalPlaces = false;     // get: more than one target or address: one file per place
     double intervalSeconds = 1.0;   // watch
     int count = 0;                  // watch: polls; 0 until interrupted
+    std::string driver;             // firmware: the .RBF beside the image, or empty
+    bool highSpeed = false;         // firmware: a direct line moves to 115200 for the transfer
 };
 
 // Set by SIGINT: watch ends its polls and reports what it has.

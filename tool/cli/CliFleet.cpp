@@ -18,6 +18,7 @@
 #include "CliMessages.h"
 #include "connection/ConnectionSequence.h"
 #include "connection/DialupRules.h"
+#include "firmware/FirmwareDownload.h"
 #include "shell/StatusText.h"
 
 namespace {
@@ -78,13 +79,10 @@ private:
     bool m_shown = false;
 };
 
-// Connects the session's link to the target; false with every address's
-// failure in `results`.
-bool Connect(CliSession& s, const CliRunOptions& o, const CliTarget& t, std::string& failure)
+// The target as the Connect window would have chosen it; false with the
+// reason when it names no modem that can be used.
+bool ChoiceFor(const CliTarget& t, CConnectionChoice& choice, std::string& failure)
 {
-    CliMessageCapture capture;
-    // The target as the Connect window would have chosen it.
-    CConnectionChoice choice;
     switch (t.kind) {
     case CliTargetKind::Tcp:
         choice.kind = JxConnectionKind::TcpIp;
@@ -112,6 +110,15 @@ bool Connect(CliSession& s, const CliRunOptions& o, const CliTarget& t, std::str
         break;
     }
     }
+    return true;
+}
+
+// Connects the session's link to the target; false with the failure.
+bool Connect(CliSession& s, const CliRunOptions& o, const CliTarget& t, std::string& failure)
+{
+    CliMessageCapture capture;
+    CConnectionChoice choice;
+    if (!ChoiceFor(t, choice, failure)) return false;
     s.connectionKind = choice.kind;
     const auto direct = [](const std::function<bool()>& work) { return work(); };
     if (JxConnect(s.owner, s.app, choice, direct)) {
@@ -123,6 +130,37 @@ bool Connect(CliSession& s, const CliRunOptions& o, const CliTarget& t, std::str
     failure = capture.AllTexts();
     if (failure.empty()) failure = kJxUnableToConnect;
     return false;
+}
+
+// The Download Firmware procedure at one address: it connects, sends,
+// resets and disconnects by itself, as from its window.
+CliResult RunFirmware(CliSession& s, const CliCommand& c, const std::string& target, CConnectionChoice choice,
+                      uint8_t address)
+{
+    const auto start = Clock::now();
+    CliMessageCapture capture;
+    choice.networkAddress = std::to_string(address);
+    const CFirmwareDownloadRequest request{c.args.at(0), c.driver, choice, c.highSpeed};
+    const CFirmwareDownloadResult done = RunFirmwareDownload(s.owner, s.app, request);
+    CliResult r;
+    r.target = target;
+    r.address = address;
+    r.message = capture.AllTexts();
+    r.data = {{"connected", done.connected}, {"highSpeed", done.switched}, {"reset", done.reset},
+              {"updated", done.updated}};
+    if (!done.updated) {
+        if (!done.connected) {
+            r.status = ERR_NETWORK_CONNECT_FAILED;
+            r.exit = kCliNoConnect;
+        } else {
+            r.status = CliStatusOfFailureText(r.message);
+            // No link failure behind it: the tool's version rule refused the image.
+            r.exit = r.status == ERR_SIGN_INVALID_RESPONSE ? kCliUsage : CliExitForStatus(r.status);
+        }
+        if (r.message.empty()) r.message = "the firmware was not updated";
+    }
+    r.milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return r;
 }
 
 void Pause(double seconds)
@@ -207,7 +245,13 @@ std::vector<CliResult> RunTarget(const CliRunOptions& o, const CliCommand& c, co
     }
     const auto start = Clock::now();
     std::string failure;
-    if (!Connect(session, o, t, failure)) {
+    CConnectionChoice choice;
+    if (c.name == "firmware" && ChoiceFor(t, choice, failure)) {
+        for (const uint8_t a : o.addresses) results.push_back(RunFirmware(session, c, t.text, choice, a));
+        session.owner.SetProgressView(nullptr);
+        return results;
+    }
+    if (!failure.empty() || !Connect(session, o, t, failure)) {
         for (const uint8_t a : o.addresses) {
             CliResult r;
             r.target = t.text;

@@ -139,6 +139,13 @@ int main(int argc, char** argv)
         ->check(CLI::Range(0.0, 86400.0));
     watch->add_option("--count", command.count, "rounds (default: until Ctrl-C)")->check(CLI::Range(0, 1000000000));
     named(watch, "watch");
+    auto* firmware = app.add_subcommand("firmware", "the Download Firmware procedure: IMAGE (.EXE), then reset");
+    firmware->add_option("IMAGE", command.args, "the firmware image (.EXE); - with --driver alone")
+        ->required()
+        ->expected(1);
+    firmware->add_option("--driver", command.driver, "a driver (.RBF) sent before the image");
+    firmware->add_flag("--high-speed", command.highSpeed, "on a direct line, send at 115200 and switch back");
+    named(firmware, "firmware");
     named(app.add_subcommand("ports", "serial ports the library knows"), "ports");
     named(app.add_subcommand("modems", "modems the library knows"), "modems");
 
@@ -178,7 +185,7 @@ int main(int argc, char** argv)
         return exit;
     }
     options.progress = isatty(STDERR_FILENO) && options.targets.size() == 1 &&
-                       (command.name == "get" || command.name == "put");
+                       (command.name == "get" || command.name == "put" || command.name == "firmware");
     if (!CliAssignDevicePorts(options.targets, error)) return Usage(error);
 
     struct sigaction action {};
