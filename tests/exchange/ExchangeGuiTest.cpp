@@ -39,22 +39,6 @@ const std::string kSuccess =
     "CONFIG.XML successfully sent.  The display is rebooting.\nWait until the boot sequence is complete before "
     "reconnecting.";
 
-template <class T>
-T* Find(QWidget& w, const char* name)
-{
-    T* found = w.findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-void Retype(QLineEdit* edit, const QString& text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-}
-
 // Types into the field the way an operator does: each key goes to whichever
 // of its numbers has the focus.
 void TypeAddress(CIpAddressEdit* field, const QString& dotted)

@@ -64,20 +64,6 @@ protected:
         app = std::make_unique<CJxConfigApp>(*user, *machine);
     }
 
-    template <class T>
-    static T* Find(QWidget& w, const char* name)
-    {
-        T* found = w.findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    static void Retype(QLineEdit* edit, const QString& text)
-    {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, text);
-    }
     static void ChooseTcpIp(CConnectDlg& dlg, const QString& host, uint16_t port)
     {
         Find<QComboBox>(dlg, "connectionList")->setCurrentIndex(2);

@@ -37,20 +37,6 @@ protected:
         app->folders.temp = dir.Path();
     }
 
-    template <class T>
-    static T* Find(QWidget& w, const char* name)
-    {
-        T* found = w.findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    static void Retype(QLineEdit* edit, const QString& text)
-    {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, text);
-    }
     static void ChooseTcpIp(QWidget& dlg, uint16_t port)
     {
         Find<QComboBox>(dlg, "connectionList")->setCurrentIndex(2);

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <cstdlib>
@@ -67,4 +69,22 @@ void WhenShown(std::function<void(T*)> act)
 inline void Settle()
 {
     for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+// The child `name` of a window, failing the test when there is none.
+template <class T>
+T* Find(QWidget& w, const char* name)
+{
+    T* found = w.findChild<T*>(name);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+// Replaces a field's text as the operator does: select, delete, type.
+inline void Retype(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
 }
