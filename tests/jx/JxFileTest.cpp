@@ -134,6 +134,7 @@ TEST_F(JxFile, SendStopsAtTheFirstRefusal)
     peer.Write(JxAck(NextCommand(kAddr)));
     peer.Write(JxAck(NextCommand(kAddr), 6));
     EXPECT_EQ(r.get(), ERR_SIGN_RESPONSE_ERROR);
+    EXPECT_EQ(response.error, 6);  // the refused block's reason, not the accepted header's
     ExpectSilence();
     EXPECT_EQ(progress.calls, ProgressRun(4, 2));
 }

@@ -100,11 +100,13 @@ TEST_F(LegacyTransfer, SendsThatCannotBeCarriedSendNothing)
 TEST_F(LegacyTransfer, RefusedBlockEndsTheSend)
 {
     const Bytes data = Pattern(600);
-    auto r = Async([&] { return link.SendMessage(kAddr, "M", data.data(), 600, nullptr, 0); });
+    resp_send_message_s response{};
+    auto r = Async([&] { return link.SendMessage(kAddr, "M", data.data(), 600, &response, 0); });
     peer.Write(Ack(Next()));
     peer.Write(Ack(Next()));
     peer.Write(Ack(Next(), 5));
     EXPECT_EQ(r.get(), ERR_SIGN_RESPONSE_ERROR);
+    EXPECT_EQ(response.error, 5);  // the refused block's reason
     EXPECT_EQ(progress.calls, ProgressRun(4, 3));
     ExpectSilence();
 }

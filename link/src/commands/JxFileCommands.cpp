@@ -86,7 +86,11 @@ int16_t SendFileFrames(CKorNetLink& link, uint8_t address, uint8_t subCommand, c
     if (status != KORNET_OK) return status;
     static const uint8_t kBlockPrefix[] = {kExtendedPrefix, kSubDataBlock};
     const CBlockSendForm form{kBlockPrefix, sizeof kBlockPrefix, 3, kDataBlockHeader, JX_FILE_BLOCK_SIZE, kJxErrorByte};
-    return SendBlocks(link, address, form, data, length, progress);
+    status = SendBlocks(link, address, form, data, length, progress);
+    // A refused block: its reply says why, so it is the caller's response.
+    if (status == ERR_SIGN_RESPONSE_ERROR)
+        status = link.CheckReply(address, KORNET_OK, response, sizeof(jx_resp_send_file_s), kJxErrorByte);
+    return status;
 }
 
 const uint8_t kBlockRequest[kBlockRequestLength] = {kExtendedPrefix, kSubBlockRequest, 0};

@@ -75,7 +75,10 @@ int16_t Store(CKorNetLink& link, uint8_t address, uint8_t code, uint8_t optionBy
     if (status != KORNET_OK) return status;
     static const uint8_t kBlockPrefix[] = {kCodeDataBlock};
     const CBlockSendForm form{kBlockPrefix, sizeof kBlockPrefix, 2, kDataBlockHeader, LEGACY_BLOCK_SIZE, kErrorByte};
-    return SendBlocks(link, address, form, data, length, progress);
+    status = SendBlocks(link, address, form, data, length, progress);
+    // A refused block: its reply says why, so it is the caller's response.
+    if (status == ERR_SIGN_RESPONSE_ERROR) status = link.CheckReply(address, KORNET_OK, response, sizeof(resp_s), kErrorByte);
+    return status;
 }
 
 const uint8_t* Retrieve(CKorNetLink& link, uint8_t address, uint8_t code, const char* name, uint8_t option,
