@@ -349,14 +349,19 @@ TEST_P(SimLinkFile, FolderFilesAreListedUnderTheNamesThatFetchThem)
     };
     std::filesystem::create_directory(dir.File("store"));
     for (const auto& [host, listed] : rows) WriteWholeFile(dir.File("store/" + host), "file " + host);
-    std::mutex logMutex;
-    std::vector<std::string> logged;
+    // The simulator logs until the fixture stops it, after this body: the
+    // lines it writes go to storage that lives as long as the logger.
+    struct Log {
+        std::mutex mutex;
+        std::vector<std::string> lines;
+    };
+    const auto log = std::make_shared<Log>();
     jxsim::CSimOptions o;
     o.root = dir.File("store");
     o.samples = false;
-    o.log = [&](const std::string& line) {
-        std::lock_guard lock(logMutex);
-        logged.push_back(line);
+    o.log = [log](const std::string& line) {
+        std::lock_guard lock(log->mutex);
+        log->lines.push_back(line);
     };
     Start(o);
 
@@ -372,8 +377,8 @@ TEST_P(SimLinkFile, FolderFilesAreListedUnderTheNamesThatFetchThem)
         SCOPED_TRACE(host);
         if (listed.empty()) {
             // The user is told which files are left out (hidden ones aside).
-            std::lock_guard lock(logMutex);
-            const bool told = std::any_of(logged.begin(), logged.end(), [&](const std::string& line) {
+            std::lock_guard lock(log->mutex);
+            const bool told = std::any_of(log->lines.begin(), log->lines.end(), [&](const std::string& line) {
                 return line.find("/" + host + " is not shown") != std::string::npos;
             });
             EXPECT_EQ(told, host[0] != '.');
