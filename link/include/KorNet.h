@@ -56,6 +56,9 @@ inline constexpr int16_t ERR_DNS_IN_PROGRESS = -25;
 inline constexpr int16_t ERR_DNS_BAD_ADDRESS = -26;
 inline constexpr int16_t ERR_DNS_INTERRUPTED = -27;
 
+// Name of a status as the diagnostics log writes it ("ERR_SIGN_NO_RESPONSE").
+KORNET_API const char* KorNetStatusName(int16_t status);
+
 // Addresses 1..240 are individual controllers; 0 and 241..255 are broadcast
 // addresses whose frames are never answered.
 inline constexpr bool KorNetIsBroadcastAddress(uint8_t address) { return address == 0 || address >= 241; }

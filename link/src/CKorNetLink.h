@@ -89,9 +89,6 @@ public:
     void FreeRetrieved() { retrieved.clear(); retrieved.shrink_to_fit(); }
 };
 
-// Name of a status as written to the diagnostics log.
-const char* KorNetStatusName(int16_t status);
-
 // Copies a name into a fixed-width, zero-padded field (no terminator when it
 // fills the field). A null name leaves the field zero.
 void KorNetCopyName(uint8_t* field, size_t width, const char* name);
