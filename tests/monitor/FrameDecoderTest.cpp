@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Frames.h"
+#include "monitor/CFrameCapture.h"
 #include "monitor/FrameDecoder.h"
 
 namespace {
@@ -124,4 +125,55 @@ TEST(FrameDecoder, NamesStayInsideTheFrameAndPrintable)
     const Bytes sync = MakeFrame(5, 0x03);
     EXPECT_EQ(HexBytes(sync.data(), sync.size()), "55 AA 05 00 03 F9");
     EXPECT_EQ(HexBytes(sync.data(), 0), "");
+}
+
+// The capture keeps frames in order and keeps none while paused; its log
+// text is the diagnostics log's, attempt by attempt, with the reply buffer
+// a broadcast leaves as the last receive filled it.
+TEST(FrameCapture, PauseAndLogText)
+{
+    using D = KorNetFrameDirection;
+    CFrameCapture capture;
+    const Bytes sync = MakeFrame(5, 0x03);
+    const Bytes broadcast = MakeFrame(0, 0x10, {0x80, 0x0A, 0x00});
+    const Bytes cut = {0x55, 0xAA, 0x05, 0x02};
+    auto report = [&](D d, const Bytes& b, int16_t attempt, int16_t status) {
+        KorNetFrameRecord r;
+        r.direction = d;
+        r.bytes = b.data();
+        r.length = b.size();
+        r.attempt = attempt;
+        r.status = status;
+        capture.OnFrame(r);
+    };
+    report(D::Sent, sync, 0, KORNET_OK);
+    report(D::Stray, {0x13}, 0, KORNET_OK);
+    report(D::Received, cut, 0, ERR_SIGN_NO_RESPONSE);
+    capture.SetPaused(true);
+    report(D::Sent, sync, 1, KORNET_OK);
+    capture.SetPaused(false);
+    report(D::Sent, sync, 1, KORNET_OK);
+    report(D::Received, sync, 1, KORNET_OK);
+    report(D::Sent, broadcast, 0, KORNET_OK);
+    const std::vector<CCapturedFrame> frames = capture.TakePending();
+    ASSERT_EQ(frames.size(), 6u);
+    EXPECT_TRUE(capture.TakePending().empty());
+
+    std::string text = DiagnosticsLogText(frames);
+    // Only first attempts carry the time; it is the capture's own.
+    const size_t firstLine = text.find('\n');
+    ASSERT_NE(firstLine, std::string::npos);
+    text.erase(0, firstLine + 1);
+    const size_t thirdTime = text.find("Error Status: KORNET_OK\n") + 24;
+    text.erase(thirdTime, text.find('\n', thirdTime) + 1 - thirdTime);
+    EXPECT_EQ(text,
+              "Sent:    55 AA 5 0 3 F9\n"
+              "Recv'd:  55 AA 5 2 0 0 0 0 0\n"  // cut short: as far as it came, zeros after
+              "Error Status: ERR_SIGN_NO_RESPONSE\n"
+              "Sent:    55 AA 5 0 3 F9\n"
+              "Recv'd:  55 AA 5 0 3 F9\n"
+              "Error Status: KORNET_OK\n"
+              "Sent:    55 AA 0 3 10 EE 80 A 0 76\n"
+              "Recv'd:  55 AA 5 0 3 F9\n"
+              "Error Status: KORNET_OK\n");
 }
