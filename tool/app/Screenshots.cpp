@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QTableView>
 #include <QTimer>
 #include <cstdio>
 
@@ -135,6 +136,8 @@ int RenderScreenshots(CJxConfigApp& app, const std::string& programVersion, cons
             std::fprintf(stderr, "JxConfig: no display on COM1: the Link Monitor picture shows no frames\n");
         }
         monitor->Drain();
+        if (auto* table = monitor->findChild<QTableView*>("frameTable")) table->selectRow(2);
+        monitor->setMinimumSize(monitor->sizeHint());  // every column in the picture, whatever the screen
         monitor->hide();
         ok &= Save(*monitor, folder, "link-monitor.png");
     }

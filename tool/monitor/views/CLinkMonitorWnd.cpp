@@ -66,7 +66,7 @@ CLinkMonitorWnd::CLinkMonitorWnd(CKorNetwork& link, QWidget* parent)
     m_table->horizontalHeader()->setStretchLastSection(false);
     m_table->horizontalHeader()->setSectionResizeMode(CFrameTableModel::kSummary, QHeaderView::Stretch);
     const int ch = m_table->fontMetrics().averageCharWidth();
-    const int widths[] = {11, 12, 7, 4, 22, 0, 26};
+    const int widths[] = {10, 15, 8, 4, 22, 0, 28};
     for (int c = 0; c < CFrameTableModel::kColumnCount; ++c)
         if (widths[c] > 0) m_table->setColumnWidth(c, widths[c] * ch + 12);
 
@@ -85,7 +85,7 @@ CLinkMonitorWnd::CLinkMonitorWnd(CKorNetwork& link, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(split, 1);
-    resize(ch * 130, m_table->fontMetrics().height() * 36);
+    resize(sizeHint());
 
     m_timer = new QTimer(this);
     m_timer->setInterval(kJxMonitorDrainMs);
@@ -100,6 +100,12 @@ CLinkMonitorWnd::CLinkMonitorWnd(CKorNetwork& link, QWidget* parent)
     });
     connect(save, &QPushButton::clicked, this, &CLinkMonitorWnd::SaveAs);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CLinkMonitorWnd::ShowSelected);
+}
+
+QSize CLinkMonitorWnd::sizeHint() const
+{
+    // Room for every column and a screenful of frames.
+    return {m_table->fontMetrics().averageCharWidth() * 150, m_table->fontMetrics().height() * 40};
 }
 
 CLinkMonitorWnd::~CLinkMonitorWnd()
@@ -150,11 +156,8 @@ void CLinkMonitorWnd::ShowSelected()
     }
     const CFrameTableModel::Row& r = m_model->At(index.row());
     const CDecodedFrame& d = r.decoded;
-    std::string text;
     const auto& b = r.frame.bytes;
-    for (size_t at = 0; at < b.size(); at += 16)
-        text += HexBytes(b.data() + at, std::min<size_t>(16, b.size() - at)) + "\n";
-    text += "\n" + d.summary + "\n";
+    std::string text = d.summary + "\n";
     if (r.frame.direction != KorNetFrameDirection::Stray && !b.empty() && b[0] == 0x55) {
         text += "Address: " + std::to_string(d.address) + (d.broadcast ? " (broadcast)" : "") + "\n";
         text += "Sequence: " + std::to_string(d.sequence) + "\n";
@@ -167,6 +170,9 @@ void CLinkMonitorWnd::ShowSelected()
     }
     text += "Attempt: " + std::to_string(r.frame.attempt) + "\n";
     text += std::string("Status: ") + KorNetStatusName(r.frame.status) + "\n";
+    text += "\n";
+    for (size_t at = 0; at < b.size(); at += 16)
+        text += HexBytes(b.data() + at, std::min<size_t>(16, b.size() - at)) + "\n";
     m_detail->setPlainText(QString::fromLatin1(text));
 }
 

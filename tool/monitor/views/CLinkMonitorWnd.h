@@ -34,6 +34,7 @@ public:
     // false when the file could not be written.
     bool SaveLog(const std::string& path) const;
     const CFrameTableModel& Model() const { return *m_model; }
+    QSize sizeHint() const override;
 
 protected:
     void showEvent(QShowEvent* event) override;
