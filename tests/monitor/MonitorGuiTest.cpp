@@ -64,3 +64,22 @@ TEST(LinkMonitorWindow, AFloodOfFramesKeepsTheWindowResponsive)
     monitor.findChild<QLineEdit*>("addressFilter")->setText("2");
     EXPECT_EQ(table->model()->rowCount(), (kFrames + 1) / 3);  // addresses 1, 2, 3 in turn
 }
+
+// Past its row limit the table lets the oldest frames go, never the newest.
+TEST(LinkMonitorWindow, TheTableKeepsTheLatestFramesPastItsLimit)
+{
+    CFrameTableModel model;
+    model.SetRowLimit(100);
+    for (int batch = 0; batch < 5; ++batch) {
+        std::vector<CCapturedFrame> frames(50);
+        for (int i = 0; i < 50; ++i) {
+            const int n = batch * 50 + i;
+            frames[static_cast<size_t>(i)].bytes = MakeFrame(1, 0x10, {0x80, 0x05, 0x00, static_cast<uint8_t>(n), 0});
+        }
+        model.Append(std::move(frames));
+        ASSERT_LE(model.rowCount(), 100);
+    }
+    ASSERT_GT(model.rowCount(), 0);
+    EXPECT_EQ(model.Rows().back().decoded.block, 249);
+    EXPECT_EQ(model.Rows().front().decoded.block, 250 - model.rowCount());
+}

@@ -27,6 +27,12 @@ void CFrameTableModel::Append(std::vector<CCapturedFrame> frames)
         m_rows.push_back({std::move(f), std::move(d)});
     }
     endInsertRows();
+    if (m_rows.size() > m_rowLimit) {
+        const size_t excess = m_rows.size() - m_rowLimit + m_rowLimit / 10;
+        beginRemoveRows({}, 0, static_cast<int>(excess) - 1);
+        m_rows.erase(m_rows.begin(), m_rows.begin() + static_cast<std::ptrdiff_t>(excess));
+        endRemoveRows();
+    }
 }
 
 void CFrameTableModel::Clear()

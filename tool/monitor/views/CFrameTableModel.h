@@ -21,8 +21,11 @@ public:
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    // Appends a batch: one row insertion for all of them.
+    // Appends a batch: one row insertion for all of them. Past the row
+    // limit the oldest rows go (a tenth of the limit at a time), so a
+    // monitor left open on a busy line does not eat the memory.
     void Append(std::vector<CCapturedFrame> frames);
+    void SetRowLimit(size_t limit) { m_rowLimit = limit > 10 ? limit : 10; }
     void Clear();
     const Row& At(int row) const { return m_rows[static_cast<size_t>(row)]; }
     const std::vector<Row>& Rows() const { return m_rows; }
@@ -35,6 +38,7 @@ public:
 private:
     std::vector<Row> m_rows;
     int64_t m_startUs = -1;  // time of the first frame: the table counts from it
+    size_t m_rowLimit = 500000;
 };
 
 class CFrameFilter : public QSortFilterProxyModel {
