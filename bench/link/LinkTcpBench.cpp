@@ -16,6 +16,9 @@
 #include "KorNet.h"
 #include "TcpController.h"
 #include "TcpPeer.h"
+#ifdef KORNET_BENCH_DECODER
+#include "monitor/FrameDecoder.h"
+#endif
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -149,6 +152,51 @@ void BM_ExchangeVsFloor(benchmark::State& state)
     state.counters["ratio"] = rawNs > 0 ? linkNs / rawNs : 0;
 }
 BENCHMARK(BM_ExchangeVsFloor)->Unit(benchmark::kMillisecond);
+
+#ifdef KORNET_BENCH_DECODER
+// The Link Monitor's cost on the line: the same exchange on a link without
+// an observer and on one whose observer decodes every frame (as the
+// monitor's table does), taken in turns.
+struct DecodingObserver : IKorNetFrameObserver {
+    size_t summaryBytes = 0;
+    void OnFrame(const KorNetFrameRecord& f) override
+    {
+        summaryBytes += DecodeFrame(f.bytes, f.length, f.direction).summary.size();
+    }
+};
+
+void BM_ExchangeObserved(benchmark::State& state)
+{
+    // One link and one controller, the observer put on and taken off turn
+    // by turn, so that both halves share the connection and its state.
+    constexpr int kTurn = 200;
+    TcpController controller(Acknowledge);
+    CKorNetwork link;
+    Connect(link, controller.Port(), state);
+    DecodingObserver observer;
+    double plainNs = 0;
+    double observedNs = 0;
+    using Clock = std::chrono::steady_clock;
+    for (auto _ : state) {
+        link.SetFrameObserver(nullptr);
+        const auto t0 = Clock::now();
+        for (int i = 0; i < kTurn; ++i) (void)link.GenericCommand(kAddr, kRequest, sizeof kRequest, nullptr, 0);
+        const auto t1 = Clock::now();
+        link.SetFrameObserver(&observer);
+        for (int i = 0; i < kTurn; ++i) (void)link.GenericCommand(kAddr, kRequest, sizeof kRequest, nullptr, 0);
+        const auto t2 = Clock::now();
+        plainNs += std::chrono::duration<double, std::nano>(t1 - t0).count();
+        observedNs += std::chrono::duration<double, std::nano>(t2 - t1).count();
+    }
+    link.Disconnect();
+    if (observer.summaryBytes == 0) state.SkipWithError("the observer saw nothing");
+    const double n = static_cast<double>(state.iterations()) * kTurn;
+    state.counters["plain_ns"] = plainNs / n;
+    state.counters["observed_ns"] = observedNs / n;
+    state.counters["ratio"] = plainNs > 0 ? observedNs / plainNs : 0;
+}
+BENCHMARK(BM_ExchangeObserved)->Unit(benchmark::kMillisecond);
+#endif
 
 // 1 MB of directory-like text: compressible as the controllers' XML files are.
 const Bytes& OneMegabyte()

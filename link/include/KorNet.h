@@ -56,6 +56,9 @@ inline constexpr int16_t ERR_DNS_IN_PROGRESS = -25;
 inline constexpr int16_t ERR_DNS_BAD_ADDRESS = -26;
 inline constexpr int16_t ERR_DNS_INTERRUPTED = -27;
 
+// Name of a status as the diagnostics log writes it ("ERR_SIGN_NO_RESPONSE").
+KORNET_API const char* KorNetStatusName(int16_t status);
+
 // Addresses 1..240 are individual controllers; 0 and 241..255 are broadcast
 // addresses whose frames are never answered.
 inline constexpr bool KorNetIsBroadcastAddress(uint8_t address) { return address == 0 || address >= 241; }
@@ -105,6 +108,38 @@ public:
 
 protected:
     ~CKorNetworkEvents() = default;
+};
+
+// ---------------------------------------------------------------------------
+// Frame observer: every frame a link puts on the line and every frame or run
+// of stray bytes it takes off it, as it happens (a bus monitor, a trace).
+// ---------------------------------------------------------------------------
+enum class KorNetFrameDirection : uint8_t {
+    Sent,      // a request as written to the line
+    Received,  // a reply, whole or as far as it came; no bytes: nothing came
+    Stray,     // bytes passed over while looking for a reply's start byte
+};
+
+struct KorNetFrameRecord {
+    int64_t timeUs = 0;  // steady clock, microseconds
+    KorNetFrameDirection direction = KorNetFrameDirection::Sent;
+    const uint8_t* bytes = nullptr;  // valid during the call only
+    size_t length = 0;
+    int16_t attempt = 0;  // 0: first try of a request, 1..: its retries
+    // Sent: the write's status. Received: what the link made of the reply
+    // (KORNET_OK, ERR_SIGN_INVALID_RESPONSE, ERR_SIGN_NO_RESPONSE, ...).
+    // Stray: KORNET_OK.
+    int16_t status = KORNET_OK;
+};
+
+class KORNET_API IKorNetFrameObserver {
+public:
+    // Called on the thread of the command that exchanges the frame, holding
+    // no lock of the library's; it should return quickly.
+    virtual void OnFrame(const KorNetFrameRecord& frame) = 0;
+
+protected:
+    ~IKorNetFrameObserver() = default;
 };
 
 // ---------------------------------------------------------------------------
@@ -426,6 +461,10 @@ public:
     // Diagnostics log: every attempt of every frame exchange, one file per link.
     void EnableDiagnostics(bool errorsOnly, const char* logFolder);
     void DisableDiagnostics();
+    // One observer of every frame (null: none). A running call may still
+    // report to the observer it replaces: keep that alive until it returns.
+    void SetFrameObserver(IKorNetFrameObserver* observer);
+    IKorNetFrameObserver* FrameObserver() const;
 
     // Raw access
     int16_t WritePort(const uint8_t* bytes, int16_t length);

@@ -1,5 +1,6 @@
 #include "CKorNetLink.h"
 
+#include <chrono>
 #include <cstring>
 
 using namespace kornet;
@@ -72,6 +73,7 @@ int16_t CKorNetLink::Exchange(uint8_t address, uint8_t type, const uint8_t* data
         sent.Build(address, sequence[address], type, data, length);
         port->FlushInput();
         int16_t status = port->SendPacket(sent);
+        if (IKorNetFrameObserver* observer = frameObserver.load()) ReportSent(*observer, status);
         if (abortRequested.load()) {
             AdvanceSequence(address);
             return ERR_SIGN_ABORT;
@@ -83,18 +85,12 @@ int16_t CKorNetLink::Exchange(uint8_t address, uint8_t type, const uint8_t* data
         }
 
         status = port->ReceivePacket(received);
-        if (status == ERR_SIGN_ABORT) {
+        if (status == KORNET_OK) status = received.Validate(address, sequence[address], type, code);
+        if (IKorNetFrameObserver* observer = frameObserver.load()) ReportReceived(*observer, status);
+        if (status == ERR_SIGN_ABORT || status == KORNET_OK || status == ERR_SIGN_UNSUPPORTED_COMMAND) {
             LogAttempt(actualRetries == 0, status);
             AdvanceSequence(address);
             return status;
-        }
-        if (status == KORNET_OK) {
-            status = received.Validate(address, sequence[address], type, code);
-            if (status == KORNET_OK || status == ERR_SIGN_UNSUPPORTED_COMMAND) {
-                LogAttempt(actualRetries == 0, status);
-                AdvanceSequence(address);
-                return status;
-            }
         }
 
         LogAttempt(actualRetries == 0, status);
@@ -108,6 +104,44 @@ int16_t CKorNetLink::Exchange(uint8_t address, uint8_t type, const uint8_t* data
             return ERR_SIGN_ABORT;
         }
     }
+}
+
+namespace {
+int64_t NowUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+}  // namespace
+
+void CKorNetLink::ReportSent(IKorNetFrameObserver& observer, int16_t status)
+{
+    KorNetFrameRecord r;
+    r.timeUs = NowUs();
+    r.direction = KorNetFrameDirection::Sent;
+    r.bytes = sent.Bytes();
+    r.length = sent.FrameLength();
+    r.attempt = actualRetries;
+    r.status = status;
+    observer.OnFrame(r);
+}
+
+void CKorNetLink::ReportReceived(IKorNetFrameObserver& observer, int16_t status)
+{
+    KorNetFrameRecord r;
+    r.timeUs = NowUs();
+    r.attempt = actualRetries;
+    if (port->StrayCount() > 0) {
+        r.direction = KorNetFrameDirection::Stray;
+        r.bytes = port->StrayBytes();
+        r.length = port->StrayCount();
+        observer.OnFrame(r);
+    }
+    r.direction = KorNetFrameDirection::Received;
+    r.bytes = received.Bytes();
+    r.length = port->FrameBytesRead();
+    r.status = status;
+    observer.OnFrame(r);
 }
 
 int16_t CKorNetLink::CheckReply(uint8_t address, int16_t status, void* response, size_t responseSize, size_t errorByte)

@@ -40,6 +40,7 @@ public:
     CKorNetPacket sent;
     CKorNetPacket received;  // carries the relaxed-validation flag
     CKorNetworkEvents* eventHandler = nullptr;
+    std::atomic<IKorNetFrameObserver*> frameObserver{nullptr};
 
     // ---- the guard ---------------------------------------------------------
     // Not connected, then busy (a test-and-set, so two threads can never both
@@ -78,14 +79,15 @@ public:
 
     // ---- diagnostics -------------------------------------------------------
     void LogAttempt(bool firstAttempt, int16_t status);
+    // Tells the observer of the frame just sent, or of what the last receive
+    // took off the line (stray bytes first, then the reply).
+    void ReportSent(IKorNetFrameObserver& observer, int16_t status);
+    void ReportReceived(IKorNetFrameObserver& observer, int16_t status);
 
     // Replaces the retrieved-data buffer with `size` zero bytes.
     uint8_t* NewRetrieved(size_t size);
     void FreeRetrieved() { retrieved.clear(); retrieved.shrink_to_fit(); }
 };
-
-// Name of a status as written to the diagnostics log.
-const char* KorNetStatusName(int16_t status);
 
 // Copies a name into a fixed-width, zero-padded field (no terminator when it
 // fills the field). A null name leaves the field zero.

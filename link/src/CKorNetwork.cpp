@@ -101,6 +101,10 @@ void CKorNetwork::EnableDiagnostics(bool errorsOnly, const char* logFolder)
 
 void CKorNetwork::DisableDiagnostics() { m_link->diagnosticsEnabled = false; }
 
+void CKorNetwork::SetFrameObserver(IKorNetFrameObserver* observer) { m_link->frameObserver.store(observer); }
+
+IKorNetFrameObserver* CKorNetwork::FrameObserver() const { return m_link->frameObserver.load(); }
+
 int16_t CKorNetwork::WritePort(const uint8_t* bytes, int16_t length)
 {
     CKorNetBusy guard(*m_link, false);

@@ -8,9 +8,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
+#include <filesystem>
 #include <memory>
+#include <regex>
 
 #include "Documents.h"
 #include "GuiTest.h"
@@ -24,6 +28,8 @@
 #include "connection/views/CConnectDlg.h"
 #include "connection/views/RunLinkOperation.h"
 #include "jxsim/CJxSimulator.h"
+#include "monitor/views/CFrameTableModel.h"
+#include "monitor/views/CLinkMonitorWnd.h"
 #include "shell/CJxConfigApp.h"
 #include "shell/views/CMainWindow.h"
 
@@ -195,6 +201,85 @@ TEST_F(ConfigFunctions, SetClockModeToGps)
     EXPECT_EQ(DataFile("CONFIGsent.XML"), Stored());
     EXPECT_NE(factory, Stored());
     EXPECT_EQ(progress.size(), 4u);  // connect, fetch, send and reset, disconnect
+}
+
+// The Link Monitor open beside Set Clock Mode: every frame of the fetch,
+// the send and the reset, in the controller's order, each answered; its
+// filters and field view; and Save As in the library's own log format.
+TEST_F(ConfigFunctions, LinkMonitorShowsTheClockModeExchange)
+{
+    Find<QAction>(*main, "linkMonitorAction")->trigger();
+    auto* monitor = main->findChild<CLinkMonitorWnd*>("linkMonitor");
+    ASSERT_NE(monitor, nullptr);
+    ASSERT_TRUE(monitor->isVisible());
+    const std::string logDir = dir.File("log");
+    std::filesystem::create_directories(logDir);
+    main->Owner().Link().EnableDiagnostics(false, logDir.c_str());
+    sim->ClearCommands();
+
+    Run<CClockModeDlg>("setClockModeButton", [](CClockModeDlg* dlg) {
+        auto* list = Find<QComboBox>(*dlg, "clockModeList");
+        list->setCurrentIndex(list->findText("GPS"));
+        QTest::mouseClick(Find<QPushButton>(*dlg, "setButton"), Qt::LeftButton);
+    });
+    ASSERT_EQ(messages.Messages(), Texts{kSuccess});
+    QTest::qWait(3 * kJxMonitorDrainMs);  // the window's own timer takes them in
+
+    const auto& rows = monitor->Model().Rows();
+    const auto recorded = sim->Commands();
+    std::vector<std::string> sentNames;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].frame.direction != KorNetFrameDirection::Sent) continue;
+        sentNames.push_back(rows[i].decoded.commandName);
+        ASSERT_LT(i + 1, rows.size());
+        EXPECT_EQ(rows[i + 1].frame.direction, KorNetFrameDirection::Received) << i;
+        EXPECT_EQ(rows[i + 1].frame.status, KORNET_OK) << i;
+        EXPECT_TRUE(rows[i + 1].decoded.checksumOk) << i;
+    }
+    ASSERT_EQ(sentNames.size(), recorded.size());
+    for (size_t k = 0; k < recorded.size(); ++k) {
+        // jxsim names the blocks it serves and takes the same way
+        EXPECT_EQ(sentNames[k], recorded[k].name) << k;
+    }
+    auto at = [&](const std::string& name) {
+        return std::find(sentNames.begin(), sentNames.end(), name) - sentNames.begin();
+    };
+    const auto fetch = at("JxGetFile header"), send = at("JxSendFile header"), reset = at("JxResetDisplay");
+    EXPECT_LT(fetch, send);
+    EXPECT_LT(send, reset);
+    EXPECT_LT(reset, static_cast<long>(sentNames.size()));
+    EXPECT_LT(at("file block request"), send);
+    EXPECT_LT(at("file data block"), reset);
+
+    auto* table = Find<QTableView>(*monitor, "frameTable");
+    EXPECT_EQ(table->model()->rowCount(), static_cast<int>(rows.size()));
+    Find<QLineEdit>(*monitor, "commandFilter")->setText("jxsendfile");
+    ASSERT_EQ(table->model()->rowCount(), 2);  // the header and its reply
+    table->selectRow(0);
+    const QString detail = Find<QPlainTextEdit>(*monitor, "frameDetail")->toPlainText();
+    EXPECT_TRUE(detail.contains("File name: CONFIG.XML")) << detail.toStdString();
+    EXPECT_TRUE(detail.contains("Checksum: good")) << detail.toStdString();
+    Find<QLineEdit>(*monitor, "commandFilter")->clear();
+    Find<QLineEdit>(*monitor, "addressFilter")->setText("6");
+    EXPECT_EQ(table->model()->rowCount(), 0);
+    Find<QLineEdit>(*monitor, "addressFilter")->setText("5");
+    EXPECT_EQ(table->model()->rowCount(), static_cast<int>(rows.size()));
+
+    // Saved, it reads as the library's log of the same exchanges (the
+    // times aside, which each took at its own moment).
+    ASSERT_TRUE(monitor->SaveLog(dir.File("monitor.log")));
+    std::string libraryLog;
+    for (const auto& entry : std::filesystem::directory_iterator(logDir)) libraryLog += ReadWholeFile(entry.path());
+    const std::regex time("[A-Z][a-z]{2} \\d{2}, \\d{4} \\d{2}:\\d{2}:\\d{2} [AP]M\n");
+    const std::string saved = std::regex_replace(ReadWholeFile(dir.File("monitor.log")), time, "TIME\n");
+    EXPECT_NE(saved.find("TIME\nSent:    55 AA 5 0 3 F9\n"), std::string::npos);
+    EXPECT_EQ(saved, std::regex_replace(libraryLog, time, "TIME\n"));
+
+    // Clear empties the table; closed, the window lets the link go.
+    QTest::mouseClick(Find<QPushButton>(*monitor, "clearButton"), Qt::LeftButton);
+    EXPECT_EQ(table->model()->rowCount(), 0);
+    monitor->close();
+    EXPECT_EQ(main->Owner().Link().FrameObserver(), nullptr);
 }
 
 TEST_F(ConfigFunctions, SetSoftwareAddressFollowsTheDisplay)

@@ -54,15 +54,17 @@ TEST_F(MainWindow, TitleButtonsAndMenusWithTheirMnemonics)
         EXPECT_FALSE(Button(w, i)->isEnabled()) << kFunctions[i];
         EXPECT_FALSE(Action(w, i)->isEnabled()) << kFunctions[i];
     }
-    QStringList file, help;
+    QStringList file, view, help;
     for (QAction* a : w.findChild<QMenu*>("fileMenu")->actions()) file << (a->isSeparator() ? "-" : a->text());
+    for (QAction* a : w.findChild<QMenu*>("viewMenu")->actions()) view << a->text();
     for (QAction* a : w.findChild<QMenu*>("helpMenu")->actions()) help << a->text();
     EXPECT_EQ(file, (QStringList{"Download &Firmware", "Set Clock &Mode", "&Set Configuration", "Set Software &Address",
                                  "Jx File &Transfer", "TCP/IP Configuration", "-", "E&xit"}));
+    EXPECT_EQ(view, QStringList{"&Link Monitor"});
     EXPECT_EQ(help, QStringList{"&About"});
     QStringList menus;
     for (QAction* a : w.menuBar()->actions()) menus << a->text();
-    EXPECT_EQ(menus, (QStringList{"&File", "&Help"}));
+    EXPECT_EQ(menus, (QStringList{"&File", "&View", "&Help"}));
 }
 
 TEST_F(MainWindow, APluggedInFunctionRunsFromItsButtonAndItsMenuEntry)

@@ -2,6 +2,7 @@
 // pseudo-terminal: exact request bytes, exact replies.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <future>
 #include <thread>
 
@@ -384,3 +385,68 @@ TEST_F(LinkOnPty, SecondOpenOfABusyPortFails)
     EXPECT_EQ(other.Connect(), ERR_NETWORK_CONNECT_FAILED);
 }
 }  // namespace
+
+namespace {
+struct SeenFrame {
+    KorNetFrameDirection direction;
+    Bytes bytes;
+    int16_t attempt;
+    int16_t status;
+    bool operator==(const SeenFrame&) const = default;
+};
+struct FrameRecorder : IKorNetFrameObserver {
+    std::vector<SeenFrame> seen;
+    std::vector<int64_t> times;
+    void OnFrame(const KorNetFrameRecord& f) override
+    {
+        seen.push_back({f.direction, Bytes(f.bytes, f.bytes + f.length), f.attempt, f.status});
+        times.push_back(f.timeUs);
+    }
+};
+}  // namespace
+
+// Every attempt as the line saw it: stray bytes apart from the reply they
+// came before, a reply cut short with what did come, and the statuses the
+// link gave each reply.
+TEST_F(LinkOnPty, FrameObserverSeesEveryAttemptAsOnTheLine)
+{
+    FrameRecorder recorder;
+    link.SetFrameObserver(&recorder);
+    EXPECT_EQ(link.FrameObserver(), &recorder);
+    const Bytes wrongSeq = MakeFrame(5, 0x33);
+    const Bytes good = MakeFrame(5, 0x03);
+    auto r = Async([&] { return link.Ping(5); });
+    ASSERT_EQ(peer.ReadFrame(), kSync5);
+    Bytes noisy = {0x00, 0x13, 0xAA};
+    noisy.insert(noisy.end(), wrongSeq.begin(), wrongSeq.end());
+    peer.Write(noisy);
+    ASSERT_EQ(peer.ReadFrame(), kSync5);
+    peer.Write({0x55, 0xAA, 0x05});  // cut short: the byte time-out ends it
+    ASSERT_EQ(peer.ReadFrame(), kSync5);
+    peer.Write(good);
+    ASSERT_EQ(r.get(), KORNET_OK);
+
+    using D = KorNetFrameDirection;
+    const std::vector<SeenFrame> expected = {
+        {D::Sent, kSync5, 0, KORNET_OK},
+        {D::Stray, {0x00, 0x13, 0xAA}, 0, KORNET_OK},
+        {D::Received, wrongSeq, 0, ERR_SIGN_INVALID_RESPONSE},
+        {D::Sent, kSync5, 1, KORNET_OK},
+        {D::Received, {0x55, 0xAA, 0x05}, 1, ERR_SIGN_NO_RESPONSE},
+        {D::Sent, kSync5, 2, KORNET_OK},
+        {D::Received, good, 2, KORNET_OK},
+    };
+    EXPECT_EQ(recorder.seen, expected);
+    EXPECT_TRUE(std::is_sorted(recorder.times.begin(), recorder.times.end()));
+
+    // A reply that never comes is a received record without bytes. Without
+    // an observer nothing is told.
+    link.SetMaxNumberOfRetries(0);
+    recorder.seen.clear();
+    ASSERT_EQ(link.Ping(6), ERR_SIGN_NO_RESPONSE);
+    ASSERT_EQ(recorder.seen.size(), 2u);
+    EXPECT_EQ(recorder.seen[1], (SeenFrame{D::Received, {}, 0, ERR_SIGN_NO_RESPONSE}));
+    link.SetFrameObserver(nullptr);
+    ASSERT_EQ(link.Ping(6), ERR_SIGN_NO_RESPONSE);
+    EXPECT_EQ(recorder.seen.size(), 2u);
+}

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QTableView>
 #include <QTimer>
 #include <cstdio>
 
@@ -18,6 +19,7 @@
 #include "connection/views/CCommProgressDialog.h"
 #include "connection/views/CConnectDlg.h"
 #include "firmware/views/CDownloadFirmwareDlg.h"
+#include "monitor/views/CLinkMonitorWnd.h"
 #include "shell/CConfigExchange.h"
 #include "shell/CJxConfigApp.h"
 #include "shell/JxPaths.h"
@@ -113,6 +115,31 @@ int RenderScreenshots(CJxConfigApp& app, const std::string& programVersion, cons
         progress.SetStatusText("Downloading new firmware to display...");
         progress.SetProgress(412, 1250);
         ok &= Save(progress, folder, "download-firmware-progress.png");
+    }
+
+    {
+        // The Link Monitor with real frames: scripts/run puts a display on
+        // COM1; a fetch, a display command and a ping of an address nobody
+        // answers (retried, in red).
+        CLinkMonitorWnd* monitor = main.ShowLinkMonitor();
+        CKorNetwork& link = main.Owner().Link();
+        link.SetTimeOut(200);
+        if (link.ConfigureDirect(1, 19200, false) == KORNET_OK && link.Connect() == KORNET_OK) {
+            int16_t status = KORNET_OK;
+            jx_resp_retrieve_file_s file{};
+            (void)link.JxGetFile(1, "CONFIG.XML", status, &file, 0);
+            jx_resp_blank_display_s blank{};
+            (void)link.JxBlankDisplay(1, 0, &blank);
+            (void)link.Ping(9);
+            link.Disconnect();
+        } else {
+            std::fprintf(stderr, "JxConfig: no display on COM1: the Link Monitor picture shows no frames\n");
+        }
+        monitor->Drain();
+        if (auto* table = monitor->findChild<QTableView*>("frameTable")) table->selectRow(2);
+        monitor->setMinimumSize(monitor->sizeHint());  // every column in the picture, whatever the screen
+        monitor->hide();
+        ok &= Save(*monitor, folder, "link-monitor.png");
     }
 
     // A message of each kind, as the tool shows them.

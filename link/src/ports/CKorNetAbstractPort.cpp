@@ -45,23 +45,29 @@ int16_t CKorNetAbstractPort::ReadByte(uint8_t& byte)
 int16_t CKorNetAbstractPort::ReceivePacket(CKorNetPacket& packet)
 {
     packet.Clear();
+    BeginReceive();
     uint8_t* bytes = packet.Bytes();
     const int64_t replyDeadline = KorNetNowMs() + ReplyLimitMs();
     int16_t status;
-    do {
+    for (;;) {
         status = ReadReplyByte(bytes[0], replyDeadline);
         if (status != KORNET_OK) return status;
-    } while (bytes[0] != kStart1);
+        if (bytes[0] == kStart1) break;
+        NoteStray(bytes[0]);
+    }
+    m_frameRead = 1;
 
     for (size_t i = 1; i < kFrameHeader; ++i) {
         status = ReadReplyByte(bytes[i], replyDeadline);
         if (status != KORNET_OK) return status;
+        m_frameRead = i + 1;
     }
     const size_t n = bytes[3];
     if (n > 0) {
         for (size_t i = kFrameHeader; i <= kFrameHeader + n; ++i) {
             status = ReadReplyByte(bytes[i], replyDeadline);
             if (status != KORNET_OK) return status;
+            m_frameRead = i + 1;
         }
     }
     return KORNET_OK;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -42,6 +43,14 @@ public:
     // One byte within the time-out, Abort looked at while waiting.
     int16_t ReadByte(uint8_t& byte);
 
+    // What the last ReceivePacket read: the bytes of the frame (as far as it
+    // came), and the bytes it passed over before the start byte (the first
+    // kStrayKept of them).
+    size_t FrameBytesRead() const { return m_frameRead; }
+    static constexpr size_t kStrayKept = 262;
+    const uint8_t* StrayBytes() const { return m_stray; }
+    size_t StrayCount() const { return m_strayCount; }
+
     // How long one reply may take as a whole, from the end of the request.
     // Without it a peer that trickles bytes just inside the per-byte
     // time-out, or floods bytes that are never a start byte, would hold the
@@ -67,6 +76,16 @@ protected:
     // One byte of a reply: within the time-out and before `replyDeadlineMs`.
     int16_t ReadReplyByte(uint8_t& byte, int64_t replyDeadlineMs);
 
+    void BeginReceive()
+    {
+        m_frameRead = 0;
+        m_strayCount = 0;
+    }
+    void NoteStray(uint8_t byte)
+    {
+        if (m_strayCount < kStrayKept) m_stray[m_strayCount++] = byte;
+    }
+
     bool AbortRequested() const { return m_abortFlag != nullptr && m_abortFlag->load(); }
 
     std::string m_lastErrorText;
@@ -76,4 +95,7 @@ protected:
     int32_t m_timeOut = 1000;
     bool m_timeOutsChanged = true;
     const std::atomic<bool>* m_abortFlag = nullptr;
+    size_t m_frameRead = 0;
+    size_t m_strayCount = 0;
+    uint8_t m_stray[kStrayKept] = {};
 };

@@ -385,19 +385,23 @@ int16_t CKorNetModemPort::SendPacket(const CKorNetPacket& packet)
 int16_t CKorNetModemPort::ReceivePacket(CKorNetPacket& packet)
 {
     packet.Clear();
+    BeginReceive();
     uint8_t* bytes = packet.Bytes();
     const int64_t replyDeadline = KorNetNowMs() + ReplyLimitMs();
     for (;;) {
         const int16_t status = ReadReplyByte(bytes[0], replyDeadline);
         if (status != KORNET_OK) return status;
         if (bytes[0] == kStart1) break;
+        NoteStray(bytes[0]);
         WatchLine(std::string(1, static_cast<char>(bytes[0])));
         if (!InCall()) return ERR_NETWORK_NO_READ;
     }
+    m_frameRead = 1;
     m_between.clear();
     for (size_t i = 1; i < kFrameHeader; ++i) {
         const int16_t status = ReadReplyByte(bytes[i], replyDeadline);
         if (status != KORNET_OK) return status;
+        m_frameRead = i + 1;
     }
     const size_t n = bytes[3];
     if (n == 0) return KORNET_OK;
@@ -405,6 +409,7 @@ int16_t CKorNetModemPort::ReceivePacket(CKorNetPacket& packet)
     for (size_t i = kFrameHeader; i <= kFrameHeader + n; ++i) {
         const int16_t status = ReadByteBefore(bytes[i], dataDeadline);
         if (status != KORNET_OK) return status;
+        m_frameRead = i + 1;
     }
     return KORNET_OK;
 }

@@ -16,6 +16,7 @@
 #include "connection/ConnectionSequence.h"
 #include "connection/views/CConnectDlg.h"
 #include "connection/views/RunLinkOperation.h"
+#include "monitor/views/CLinkMonitorWnd.h"
 #include "shell/CJxConfigApp.h"
 #include "shell/JxPaths.h"
 #include "shell/MessageBox.h"
@@ -93,6 +94,11 @@ CMainWindow::CMainWindow(CJxConfigApp& app, std::string programVersion, QWidget*
     QAction* exit = file->addAction("E&xit");
     exit->setObjectName("exitAction");
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    QMenu* view = menuBar()->addMenu("&View");
+    view->setObjectName("viewMenu");
+    QAction* monitor = view->addAction("&Link Monitor");
+    monitor->setObjectName("linkMonitorAction");
+    connect(monitor, &QAction::triggered, this, &CMainWindow::ShowLinkMonitor);
     // No system menu to add "&About JxConfig..." to here: "&Help" leads there.
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("helpMenu");
@@ -156,6 +162,17 @@ bool CMainWindow::RunConfigurationExchange(const std::function<void()>& exchange
 
     JxDisconnect(m_owner, [this](const std::function<bool()>& work) { return RunLinkOperation(this, m_owner, work); });
     return true;
+}
+
+CLinkMonitorWnd* CMainWindow::ShowLinkMonitor()
+{
+    // One monitor per main window, kept when closed so that it still holds
+    // its frames when opened again.
+    if (m_monitor == nullptr) m_monitor = new CLinkMonitorWnd(m_owner.Link(), this);
+    m_monitor->show();
+    m_monitor->raise();
+    m_monitor->activateWindow();
+    return m_monitor;
 }
 
 void CMainWindow::ShowAbout()

@@ -1,5 +1,6 @@
 // The main window "Ru Zuvizavavadud Irivir": the warning, the six functions
-// as buttons and "&File" menu entries, "&Help" with "&About". The window
+// as buttons and "&File" menu entries, "&View" with the Link Monitor, "&Help"
+// with "&About". The window
 // owns the link (with its events object) that the configuration functions
 // use, and the connection of the last Connect window.
 //
@@ -19,6 +20,7 @@
 #include "connection/ConnectionKind.h"
 
 class QAction;
+class CLinkMonitorWnd;
 class QPushButton;
 class CJxConfigApp;
 
@@ -65,6 +67,8 @@ public:
     uint8_t DisplayAddress() const { return m_displayAddress; }
 
     void ShowAbout();
+    // "&View" > "&Link Monitor": the frames of this window's link, live.
+    CLinkMonitorWnd* ShowLinkMonitor();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -78,6 +82,7 @@ private:
     JxConnectionKind m_connectionKind = JxConnectionKind::Direct;
     uint8_t m_displayAddress = 1;
     bool m_opened = false;
+    CLinkMonitorWnd* m_monitor = nullptr;  // a child window, made when first asked for
     std::array<Function, kJxMainFunctionCount> m_functions;
     std::array<QPushButton*, kJxMainFunctionCount> m_buttons{};
     std::array<QAction*, kJxMainFunctionCount> m_actions{};
