@@ -281,6 +281,17 @@ TEST_P(KorctlSim, BadInputGetsOneLineNamingTheArgumentAndSendsNothing)
     EXPECT_NE(run.err.find("malformed target 'tcp:10.0.0.5:3001:7'"), std::string::npos) << run.err;
 }
 
+// --trace: each frame on the line, decoded, on stderr; without it, none.
+TEST_P(KorctlSim, TraceShowsEveryFrameDecoded)
+{
+    const KorctlRun traced = Run({"--trace", "get", "CONFIG.XML", "cfg.xml"}, false);
+    ASSERT_EQ(traced.exit, 0) << traced.err;
+    for (const char* line : {"> sync", "< sync", "> JxGetFileCompressed header CONFIG.XML", "> file block request 1"})
+        EXPECT_NE(traced.err.find(line), std::string::npos) << line << "\n" << traced.err;
+    const KorctlRun quiet = Run({"ping"}, false);
+    EXPECT_EQ(quiet.err.find("> sync"), std::string::npos) << quiet.err;
+}
+
 // The Download Firmware procedure from the command line, with a name in
 // lower case and a relative path: the image reaches the display, which
 // reboots into it. The run waits as a real controller needs (15 s before it

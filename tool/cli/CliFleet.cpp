@@ -19,6 +19,7 @@
 #include "connection/ConnectionSequence.h"
 #include "connection/DialupRules.h"
 #include "firmware/FirmwareDownload.h"
+#include "monitor/FrameDecoder.h"
 #include "shell/StatusText.h"
 
 namespace {
@@ -77,6 +78,34 @@ public:
 private:
     int m_percent = -1;
     bool m_shown = false;
+};
+
+// --trace: every frame of a target's link as one decoded line on stderr,
+// lines of several targets never mixed within a line.
+class CliTracer : public IKorNetFrameObserver {
+public:
+    explicit CliTracer(std::string target) : m_target(std::move(target)) {}
+
+    void OnFrame(const KorNetFrameRecord& frame) override
+    {
+        const CDecodedFrame d = DecodeFrame(frame.bytes, frame.length, frame.direction);
+        const char* arrow = frame.direction == KorNetFrameDirection::Sent       ? ">"
+                            : frame.direction == KorNetFrameDirection::Received ? "<"
+                                                                                : "?";
+        if (m_startUs == 0) m_startUs = frame.timeUs;
+        std::string line = d.summary;
+        if (frame.direction == KorNetFrameDirection::Received && frame.length == 0) line = "(no reply)";
+        if (frame.attempt > 0) line += " [retry " + std::to_string(frame.attempt) + "]";
+        if (frame.status != KORNET_OK) line += std::string(" ") + KorNetStatusName(frame.status);
+        static std::mutex out;
+        std::lock_guard lock(out);
+        std::fprintf(stderr, "korctl: %s %10.3f ms %s %s\n", m_target.c_str(),
+                     static_cast<double>(frame.timeUs - m_startUs) / 1000.0, arrow, line.c_str());
+    }
+
+private:
+    std::string m_target;
+    int64_t m_startUs = 0;
 };
 
 // The target as the Connect window would have chosen it; false with the
@@ -236,7 +265,9 @@ std::vector<CliResult> Watch(CliSession& s, const CliCommand& c, const std::stri
 std::vector<CliResult> RunTarget(const CliRunOptions& o, const CliCommand& c, const CliTarget& t)
 {
     std::vector<CliResult> results;
+    CliTracer tracer(t.text);  // outlives the session's link
     CliSession session;
+    if (o.trace) session.Link().SetFrameObserver(&tracer);
     CRunning running(session.owner);
     std::unique_ptr<CliProgressBar> bar;
     if (o.progress) {

@@ -16,6 +16,7 @@ struct CliRunOptions {
     int retries = -1;      // -1: the site policy's
     int jobs = 0;          // 0: every target at once
     bool progress = false; // a progress bar on stderr (one target only)
+    bool trace = false;    // every frame, decoded, on stderr
 };
 
 // dev: targets get a COM number: the one the library's port map gives the

@@ -95,6 +95,7 @@ int main(int argc, char** argv)
     app.add_option("--timeout", options.timeoutMs, "reply time-out in milliseconds")->check(CLI::Range(50, 600000));
     app.add_option("--retries", options.retries, "retries of a frame exchange")->check(CLI::Range(0, 100));
     app.add_flag("--json", asJson, "one JSON document with every result");
+    app.add_flag("--trace", options.trace, "every frame on the line, decoded, on stderr");
     app.add_option("--jobs", options.jobs, "targets at once (default: all)")->check(CLI::Range(1, 4096));
 
     CliCommand command;
