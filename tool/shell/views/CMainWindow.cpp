@@ -113,7 +113,12 @@ CMainWindow::CMainWindow(CJxConfigApp& app, std::string programVersion, QWidget*
     UpdateEnabled();
 }
 
-CMainWindow::~CMainWindow() = default;
+CMainWindow::~CMainWindow()
+{
+    // The monitor watches the owner's link: it goes before the link does,
+    // not later with the window's other children.
+    delete m_monitor;
+}
 
 void CMainWindow::SetFunction(JxMainFunction which, Function function)
 {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -82,7 +83,7 @@ private:
     JxConnectionKind m_connectionKind = JxConnectionKind::Direct;
     uint8_t m_displayAddress = 1;
     bool m_opened = false;
-    CLinkMonitorWnd* m_monitor = nullptr;  // a child window, made when first asked for
+    QPointer<CLinkMonitorWnd> m_monitor;  // a child window, made when first asked for
     std::array<Function, kJxMainFunctionCount> m_functions;
     std::array<QPushButton*, kJxMainFunctionCount> m_buttons{};
     std::array<QAction*, kJxMainFunctionCount> m_actions{};
