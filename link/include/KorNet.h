@@ -459,6 +459,7 @@ public:
     const char* GetLastPortError() const;
 
     // Diagnostics log: every attempt of every frame exchange, one file per link.
+    // Either may be called from any thread, also while a call runs.
     void EnableDiagnostics(bool errorsOnly, const char* logFolder);
     void DisableDiagnostics();
     // One observer of every frame (null: none). A running call may still

@@ -68,13 +68,17 @@ std::string Timestamp()
 
 void CKorNetLink::LogAttempt(bool firstAttempt, int16_t status)
 {
-    if (!diagnosticsEnabled) return;
-    if (logErrorsOnly && status == KORNET_OK) return;
+    if (!diagnosticsEnabled.load()) return;
+    std::string folder;
+    {
+        std::lock_guard<std::mutex> lock(logMutex);
+        if (logErrorsOnly && status == KORNET_OK) return;
+        folder = logFolder;
+    }
 
     // "<folder>.//<name>": empty means the current directory. A folder given
     // without its trailing separator still gets the log inside it rather than
     // in a sibling "<folder>." that does not exist.
-    std::string folder = logFolder;
     if (!folder.empty() && folder.back() != '/') folder += '/';
     const std::string path = folder + ".//" + logFileName;
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
