@@ -111,6 +111,8 @@ struct CAdvancedConfigState {
     int32_t handshake = 0;
     // row "Tolvar Ethernet:" (connection type fixed "TCP/IP")
     std::string ethernetPort;
+    // 1 for an "HTCH" Ethernet port, although the list offers only
+    // "Tolvar": the window then shows no selection and the port keeps HTCH.
     int32_t ethernetProtocol = kJxProtocolKor;
     // "RTD Ports:", first row (Direct, port "2", protocol "RTD"); the check
     // box enables the Baud Rate list.

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "CConfigDocument.h"
 #include "CDisplayTypeEditor.h"
@@ -61,6 +62,13 @@ inline constexpr const char* kJxHeadingThermalHigh = "\nHigh Thermal Protection 
 inline constexpr const char* kJxHeadingRefreshRate = "\nRefresh Rate";
 inline constexpr const char* kJxHeadingEthernetMode = "\nEthernet Configuration";
 inline constexpr const char* kJxHeadingSecurity = "\nSecurity Settings";
+
+// A gamma text as a number: optional white space, an optional sign, digits
+// with an optional decimal point; 0 for anything else. The same in every
+// locale (the window's texts always use a point).
+double JxGammaValue(std::string_view text);
+// Hundredths as gamma text with two decimals: 220 -> "2.20".
+std::string JxGammaText(int32_t hundredths);
 
 // The working copy of everything the window writes besides its own fields.
 // The values before a document is read are those below; Open fills it.
