@@ -273,7 +273,7 @@ TEST_F(SetConfigWindows, AdvancedFieldsKeepTheirLimits)
         {"thermalHigh", "30", Leave, "30"},            // typed limits wait for Apply
         {"brightnessHigh", "100", Up, "100"},
         {"brightnessLow", nullptr, Up, "1"},
-        {"refreshRate", nullptr, Up, "120"},           // its arrows are off
+        {"refreshRate", nullptr, Down, "120"},         // its arrows are off
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.field) + " " + (row.typed ? row.typed : "") + " " + std::to_string(row.act));
@@ -290,6 +290,27 @@ TEST_F(SetConfigWindows, AdvancedFieldsKeepTheirLimits)
         Find<QComboBox>(dlg, "fileMode")->setFocus();
         EXPECT_EQ(field->Text().toStdString(), row.shown);
     }
+}
+
+// Enter in an arrow field ends the edit, so the field is corrected before
+// the default button, "&Apply", checks the ports.
+TEST_F(SetConfigWindows, EnterInAnArrowFieldCorrectsItThenApplies)
+{
+    ConfigWorkset workset;
+    {
+        CSetConfigDlg owner(nullptr, doc, app->catalogue, app->factory);
+        workset = owner.Workset();
+    }
+    CAdvancedConfigDlg dlg(nullptr, workset, app->factory);
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    auto* port = Find<CArrowEdit>(dlg, "ethernetPort");
+    RetypeArrow(port, "70000");
+    QTest::keyClick(port, Qt::Key_Return);
+    EXPECT_EQ(port->Text(), "65535");
+    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(workset.ethernetPort.num, 65535);
 }
 
 TEST_F(SetConfigWindows, AdvancedListsAndFilteredFields)
