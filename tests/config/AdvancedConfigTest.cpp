@@ -190,6 +190,8 @@ TEST_F(AdvancedConfig, FieldsStayInsideTheirLimitsWhileEditing)
         {"gamma 3", text(&S::gamma, "3"), leaveGamma, text(&S::gamma, "2.75")},
         {"gamma 0.5", text(&S::gamma, "0.5"), leaveGamma, text(&S::gamma, "1.00")},
         {"gamma letters", text(&S::gamma, "abc"), leaveGamma, text(&S::gamma, "1.00")},
+        {"gamma far too large, up", text(&S::gamma, "99999999999999999999"), gamma(up), text(&S::gamma, "2.75")},
+        {"gamma below the minimum, down", text(&S::gamma, "0.5"), gamma(down), text(&S::gamma, "1.00")},
         {"gamma 2.2 is on a step", text(&S::gamma, "2.2"), leaveGamma, text(&S::gamma, "2.2")},
         {"gamma up", text(&S::gamma, "2.2"), gamma(up), text(&S::gamma, "2.25")},
         {"gamma up at the maximum", text(&S::gamma, "2.75"), gamma(up), text(&S::gamma, "2.75")},

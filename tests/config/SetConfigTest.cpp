@@ -412,7 +412,8 @@ TEST(GammaText, ReadAndWrittenTheSameWayInEveryLocale)
         const char* text;
         double value;
     } rows[] = {{"2.20", 2.2}, {"2.2", 2.2}, {" +2.35", 2.35}, {"-1.5", -1.5}, {"3", 3.0},
-                {"", 0.0},     {"abc", 0.0}, {"2,20", 2.0},     {".5", 0.5}};
+                {"", 0.0},     {"abc", 0.0}, {"2,20", 2.0},     {".5", 0.5},
+                {"nan", 0.0},  {"inf", 0.0}};
     for (const Row& row : rows) EXPECT_EQ(JxGammaValue(row.text), row.value) << row.text;
     const std::pair<int32_t, const char*> texts[] = {{220, "2.20"}, {100, "1.00"}, {275, "2.75"}, {5, "0.05"},
                                                      {-15, "-0.15"}};
