@@ -140,37 +140,24 @@ TEST_F(SetConfig, OpensWithUseDefaultOnlyWhenEveryAdvancedValueIsTheDefault)
     } rows[] = {
         {"every value at its default", "", "", true, east5, true},
         {"gamma 2.2 is 2.20", "gamma=\"2.20\"", "gamma=\"2.2\"", true, east5, true},
-        {"gamma absent", " gamma=\"2.20\"", "", true, east5, true},
         {"gamma 2.25", "gamma=\"2.20\"", "gamma=\"2.25\"", false, east5, true},
         {"log max 30000", "logmax=\"20000\"", "logmax=\"30000\"", false, east5, true},
-        {"log max absent", " logmax=\"20000\"", "", true, east5, true},
         {"non-volatile", "mode=\"0\"", "mode=\"1\"", false, east5, true},
         {"refresh rate is not compared", "rfr=\"60\"", "rfr=\"90\"", true, east5, true},
         {"protocol is not compared", "\"Kor\" num=\"1\"", "\"HTCH\" num=\"1\"", true, east5, true},
         {"required port at 9600", "num=\"1\" baud=\"19200\"", "num=\"1\" baud=\"9600\"", false, east5, true},
-        {"required port with RTS", "initstr=\"\" hdsk=\"0\"", "initstr=\"\" hdsk=\"1\"", false, east5, true},
         {"required port a modem with the default init string",
          "\"DIRECT\" protocol=\"Kor\" num=\"1\" baud=\"19200\" initstr=\"\"",
          "\"MODEM\" protocol=\"Kor\" num=\"1\" baud=\"19200\" initstr=\"AT&amp;F&amp;D&amp;C0V0S0=1&amp;W0\"", false,
          east5, true},
-        {"no required port at all", "<PORT type=\"DIRECT\" protocol=\"Kor\"", "<NOPORT type=\"DIRECT\" protocol=\"Kor\"",
-         true, east5, true},
         {"Ethernet port 3005", "num=\"3001\"", "num=\"3005\"", false, east5, true},
-        {"no Ethernet port (3001 is assumed)", "<PORT type=\"TCPIP\"", "<NOPORT type=\"TCPIP\"", true, east5, true},
         {"no RTD PORT", rtdSerial + rtdNetwork, "", false, east5, true},
-        {"no RTD serial port", rtdSerial, "", false, east5, true},
         {"RTD serial at 9600", "num=\"2\" baud=\"19200\"", "num=\"2\" baud=\"9600\"", false, east5, true},
-        {"no RTD network port", rtdNetwork, "", false, east5, true},
         {"RTD network over TCP", "\"UDPIP\"", "\"TCPIP\"", false, east5, true},
-        {"RTD network port 3003", "num=\"3002\"", "num=\"3003\"", false, east5, true},
         {"ERTD 2", "ertd=\"1\"", "ertd=\"2\"", false, east5, true},
-        {"ERTD absent", " ertd=\"1\"", "", true, east5, true},
         {"thermal high 70", "tph=\"65\"", "tph=\"70\"", false, east5, true},
-        {"thermal low absent", " tpl=\"55\"", "", true, east5, true},
         {"brightness high 90", "hdl=\"100\"", "hdl=\"90\"", false, east5, true},
-        {"brightness low 1", "ldl=\"0\"", "ldl=\"1\"", false, east5, true},
         {"ethernet 100 full", "spd=\"AUTO\" dplx=\"AUTO\"", "spd=\"100\" dplx=\"FULL\"", false, east5, true},
-        {"no ENET", "<ENET spd=\"AUTO\" dplx=\"AUTO\"/>\r\n", "", true, east5, true},
         {"zone offset not in the list", "zn=\"-300\"", "zn=\"17\"", true, -1, true},
         {"zone +05:45", "zn=\"-300\"", "zn=\"345\"", true, zones.IndexOf(345), true},
         {"daylight saving off", "dst=\"1\"", "dst=\"0\"", true, east5, false},
@@ -197,40 +184,22 @@ TEST_F(SetConfig, OpensWithUseDefaultOnlyWhenEveryAdvancedValueIsTheDefault)
 
 TEST_F(SetConfig, TheWorkingCopyHoldsWhatTheDocumentSaysAndCompletesTheRest)
 {
-    ConfigWorkset changed;
-    changed.fileMode = 1;
-    changed.gamma = "2.35";
-    changed.logMax = "50000";
-    changed.requiredSerialPort = {"MODEM", "HTCH", "ATZ", 2, 57600, 1};
-    changed.ethernetPort = {"TCPIP", "Kor", "", 0, 0, 3005};
-    changed.rtdSerialPort = {"DIRECT", "RTD", "", 1, 9600, 2};
-    changed.rtdNetworkPort = {"UDPIP", "RTD", "", 0, 0, 3010};
-    changed.rtdSerialEnabled = changed.rtdNetworkEnabled = true;
-    changed.ertdSignNumber = 42;
-    changed.thermalLow = 50;
-    changed.thermalHigh = 70;
-    changed.brightnessLow = 10;
-    changed.brightnessHigh = 90;
-    changed.refreshRate = 60;
-    changed.ethernetMode = kJxEthernet100Half;
-    changed.securityUser = "Admin";
-    changed.displayType = "24X120RGB32K.HLV.Jx";
-    changed.moduleId = "HLV-C24X48-1";
-
+    const ConfigWorkset changed{.fileMode = 1, .gamma = "2.35", .logMax = "50000",
+                                .requiredSerialPort = {"MODEM", "HTCH", "ATZ", 2, 57600, 1},
+                                .ethernetPort = {"TCPIP", "Kor", "", 0, 0, 3005},
+                                .rtdNetworkPort = {"UDPIP", "RTD", "", 0, 0, 3010},
+                                .rtdSerialPort = {"DIRECT", "RTD", "", 1, 9600, 2},
+                                .rtdSerialEnabled = true, .rtdNetworkEnabled = true, .ertdSignNumber = 42,
+                                .moduleId = "HLV-C24X48-1", .displayType = "24X120RGB32K.HLV.Jx",
+                                .thermalLow = 50, .thermalHigh = 70, .refreshRate = 60, .brightnessLow = 10,
+                                .brightnessHigh = 90, .ethernetMode = kJxEthernet100Half, .securityUser = "Admin"};
     // A bare CFG: every port completed from the defaults, RTD ports off.
-    ConfigWorkset bare;
-    bare.gamma = "2.20";
-    bare.logMax = "20000";
-    bare.requiredSerialPort = {"DIRECT", "Kor", "", 0, 19200, 1};
-    bare.ethernetPort = {"TCPIP", "Kor", "", 0, 0, 3001};
-    bare.thermalLow = 55;
-    bare.thermalHigh = 65;
-    bare.brightnessLow = 0;
-    bare.brightnessHigh = 100;
-    bare.securityUser = "Admin";
-    bare.displayType = "7X8MONO1.HLV.Jx";
-    bare.moduleId = "HLV-M16X48-1";  // the catalogue's first monochrome module
-
+    const ConfigWorkset bare{.gamma = "2.20", .logMax = "20000",
+                             .requiredSerialPort = {"DIRECT", "Kor", "", 0, 19200, 1},
+                             .ethernetPort = {"TCPIP", "Kor", "", 0, 0, 3001},
+                             .moduleId = "HLV-M16X48-1",  // the catalogue's first monochrome module
+                             .displayType = "7X8MONO1.HLV.Jx", .thermalLow = 55, .thermalHigh = 65,
+                             .brightnessLow = 0, .brightnessHigh = 100, .securityUser = "Admin"};
     // RTD entries that lack a value are kept (and completed), not dropped.
     ConfigWorkset partial = bare;
     partial.requiredSerialPort = {"MODEM", "Kor", "AT&F&D&C0V0S0=1&W0", 0, 2400, 1};
@@ -393,8 +362,9 @@ TEST_F(SetConfig, EveryFailedWriteIsListedInWriteOrderAndTheOthersStayWritten)
             EXPECT_TRUE(doc.GetDescription(ds));
             EXPECT_EQ(ds, "Renamed");
         }
-        if (row.summary == kJxHeadingEthernetMode)
+        if (row.summary == kJxHeadingEthernetMode) {
             EXPECT_NE(doc.GetText().find("<ENET note=\"x>y\"></ENET>"), std::string::npos);
+        }
         // A failed set changes no connection setting.
         const int32_t socketBefore = app.saved.socketNumber;
         app.saved.socketNumber = 4444;
@@ -442,7 +412,8 @@ TEST(GammaText, ReadAndWrittenTheSameWayInEveryLocale)
         const char* text;
         double value;
     } rows[] = {{"2.20", 2.2}, {"2.2", 2.2}, {" +2.35", 2.35}, {"-1.5", -1.5}, {"3", 3.0},
-                {"", 0.0},     {"abc", 0.0}, {"2,20", 2.0},     {".5", 0.5}};
+                {"", 0.0},     {"abc", 0.0}, {"2,20", 2.0},     {".5", 0.5},
+                {"nan", 0.0},  {"inf", 0.0}};
     for (const Row& row : rows) EXPECT_EQ(JxGammaValue(row.text), row.value) << row.text;
     const std::pair<int32_t, const char*> texts[] = {{220, "2.20"}, {100, "1.00"}, {275, "2.75"}, {5, "0.05"},
                                                      {-15, "-0.15"}};

@@ -1,5 +1,6 @@
 #include "CAdvancedConfigPresenter.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -47,7 +48,13 @@ std::string Limited(int32_t value, int32_t low, int32_t high, int32_t fallback)
     return Text(value >= low && value <= high ? value : fallback);
 }
 
-int32_t Hundredths(double value) { return static_cast<int32_t>(std::llround(value * 100.0)); }
+// In hundredths; a typed value far beyond any gamma stops at a bound well
+// outside the limits instead of overflowing.
+int32_t Hundredths(double value)
+{
+    constexpr double kBound = 1e6;
+    return static_cast<int32_t>(std::llround(std::clamp(value, -kBound, kBound) * 100.0));
+}
 
 // The rules of "&Apply" for a Low/High pair (brightness or thermal).
 struct PairRule {
@@ -395,8 +402,13 @@ CAdvancedConfigState CAdvancedConfigPresenter::StepGamma(const CAdvancedConfigSt
     const int32_t max = Hundredths(JxGammaValue(m_defaults.gammaMax));
     const int32_t step = Hundredths(m_defaults.gammaStep);
     int32_t value = Hundredths(JxGammaValue(s.gamma));
-    // A value off the steps moves to the limit rather than past it.
-    if (arrow == JxArrow::Up && value < max)
+    // A value off the steps moves to the limit rather than past it, and a
+    // value outside the limits comes back to the nearer one.
+    if (value > max)
+        value = max;
+    else if (value < min)
+        value = min;
+    else if (arrow == JxArrow::Up && value < max)
         value = value + step > max ? max : value + step;
     else if (arrow == JxArrow::Down && value > min)
         value = value - step < min ? min : value - step;

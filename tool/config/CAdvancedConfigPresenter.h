@@ -229,7 +229,8 @@ public:
     CAdvancedConfigState StepEthernetPort(const CAdvancedConfigState& state, JxArrow arrow) const;
     CAdvancedConfigState StepRtdPort(const CAdvancedConfigState& state, JxArrow arrow) const;
     // In hundredths, by the step, up only while below the maximum and down
-    // only while above the minimum, never past either; two decimals.
+    // only while above the minimum, never past either; a value outside the
+    // limits comes back to the nearer one. Two decimals.
     CAdvancedConfigState StepGamma(const CAdvancedConfigState& state, JxArrow arrow) const;
     // By 1 while the result stays within 0..99.
     CAdvancedConfigState StepSignNumber(const CAdvancedConfigState& state, JxArrow arrow) const;

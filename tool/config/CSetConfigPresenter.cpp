@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 #include "shell/CJxConfigApp.h"
@@ -17,7 +18,8 @@ double JxGammaValue(std::string_view text)
     const auto [end, error] = std::from_chars(text.data() + at, text.data() + text.size(), value,
                                               std::chars_format::fixed);
     (void)end;
-    return error == std::errc() ? value : 0.0;
+    // "nan" and "inf" are no gamma, and would make no step either.
+    return error == std::errc() && std::isfinite(value) ? value : 0.0;
 }
 
 std::string JxGammaText(int32_t hundredths)

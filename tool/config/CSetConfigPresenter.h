@@ -74,19 +74,19 @@ std::string JxGammaText(int32_t hundredths);
 // The values before a document is read are those below; Open fills it.
 struct ConfigWorkset {
     int32_t fileMode = 0;            // mode: 0 volatile, 1 non-volatile
-    std::string gamma;               // gamma, "2.20"
-    std::string logMax;              // logmax, decimal text
-    PortEntry requiredSerialPort;    // DIRECT or MODEM, Kor or HTCH
-    PortEntry ethernetPort;          // TCPIP, Kor or HTCH
-    PortEntry rtdNetworkPort;        // UDPIP or TCPIP, RTD
-    PortEntry rtdSerialPort;         // DIRECT, RTD
+    std::string gamma{};               // gamma, "2.20"
+    std::string logMax{};              // logmax, decimal text
+    PortEntry requiredSerialPort{};    // DIRECT or MODEM, Kor or HTCH
+    PortEntry ethernetPort{};          // TCPIP, Kor or HTCH
+    PortEntry rtdNetworkPort{};        // UDPIP or TCPIP, RTD
+    PortEntry rtdSerialPort{};         // DIRECT, RTD
     bool rtdSerialEnabled = false;   // the RTD serial port is written
     bool rtdNetworkEnabled = false;  // the RTD network port is written
     int32_t ertdSignNumber = kJxDefaultErtdSignNumber;  // ADDR ertd
     int32_t defaultThermalLow = kJxDefaultThermalLow;
     int32_t defaultThermalHigh = kJxDefaultThermalHigh;
-    std::string moduleId;            // mid
-    std::string displayType;         // type
+    std::string moduleId{};            // mid
+    std::string displayType{};         // type
     int32_t thermalLow = -1;         // tpl
     int32_t thermalHigh = -1;        // tph
     int32_t defaultRefreshRate = kJxDefaultRefreshRate;
@@ -96,8 +96,8 @@ struct ConfigWorkset {
     int32_t defaultBrightnessLow = kJxDefaultBrightnessLow;
     int32_t defaultBrightnessHigh = kJxDefaultBrightnessHigh;
     int32_t ethernetMode = kJxEthernetAuto;  // ENET as a JxEthernetMode index
-    std::string securityUser;        // SCRTY user, "Admin" when absent
-    std::string securityPassword;    // SCRTY pswrd
+    std::string securityUser{};        // SCRTY user, "Admin" when absent
+    std::string securityPassword{};    // SCRTY pswrd
 
     bool operator==(const ConfigWorkset&) const = default;
 };
@@ -154,7 +154,9 @@ struct CSetConfigResult {
 // differs from the factory defaults (then "Use Default" opens off). Read:
 // mode, gamma (default when empty), logmax (default when empty), the four
 // ports (missing fields of the required and Ethernet ports completed with
-// the defaults; the RTD ports set their enabled flags), ertd, tpl/tph,
+// the defaults; an RTD port is enabled when the document has an entry of
+// its role, and an entry that lacks its number or baud is completed from
+// the defaults rather than dropped, and counts as differing), ertd, tpl/tph,
 // ldl/hdl, rfr, ENET and SCRTY. The display type and module identifier are
 // not touched here. Gamma is compared as a number ("2.2" is "2.20"), log max
 // as an integer; the refresh rate and the protocols are not compared.
