@@ -97,8 +97,8 @@ TEST_F(ConfigFunctions, LinkMonitorShowsTheClockModeExchange)
     ASSERT_NE(monitor, nullptr);
     ASSERT_TRUE(monitor->isVisible());
     const std::string logDir = dir.File("log");
-    std::filesystem::create_directories(logDir);
-    main->Owner().Link().EnableDiagnostics(false, logDir.c_str());
+    // The monitor's "Diagnostics log" box: every link the tool configures logs.
+    ASSERT_EQ(main->App().SetDiagnostics(true, logDir), "");
     sim->ClearCommands();
 
     Run<CClockModeDlg>("setClockModeButton", [](CClockModeDlg* dlg) {
