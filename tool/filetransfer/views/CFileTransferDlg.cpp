@@ -19,7 +19,9 @@
 #include "connection/views/CCommProgressDialog.h"
 #include "connection/views/CFolderDialog.h"
 #include "connection/views/RunLinkOperation.h"
+#include "filetransfer/FileTransferJobs.h"
 #include "filetransfer/FileTransferLayout.h"
+#include "filetransfer/LocalPane.h"
 #include "shell/CJxConfigApp.h"
 #include "shell/MessageBox.h"
 

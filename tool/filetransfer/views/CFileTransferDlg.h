@@ -14,8 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "filetransfer/FileTransferJobs.h"
-#include "filetransfer/LocalPane.h"
 #include "filetransfer/RemotePane.h"
 
 class QGroupBox;
@@ -26,6 +24,10 @@ class QTreeView;
 class CFileListModel;
 class CJxConfigApp;
 class CLinkOwner;
+struct CFileTransferJob;
+struct CFileTransferOutcome;
+struct CLocalOperationResult;
+struct CLocalPaneState;
 
 class CFileTransferDlg : public QDialog {
     Q_OBJECT
