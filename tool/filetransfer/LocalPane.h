@@ -58,12 +58,14 @@ struct CLocalOperationResult {
 
 // Local "Delete": deletes folder + name of each selected row at once, without
 // asking. A file that cannot be deleted ends the operation there with its
-// cause, and the list is not refilled. Empty selection: nothing.
+// cause; the list is refilled only when a file before it was deleted (so it
+// never shows a file that is gone). Empty selection: nothing.
 CLocalOperationResult DeleteLocalFiles(const std::string& folder, const std::vector<std::string>& selection);
 
 // Local "Rename": asks for each selected row's new name (local rename mode)
 // and renames it, never over an existing file (a name taken after the check
-// is refused too). A refused rename ends the operation with its cause, else
+// is refused too). A refused rename ends the operation with its cause (the
+// list is then refilled only when a file before it was renamed); otherwise
 // the list is refilled. Empty selection: nothing.
 CLocalOperationResult RenameLocalFiles(const std::string& folder, const std::vector<std::string>& selection,
                                        const JxAskNewNameFunction& ask);
