@@ -42,6 +42,17 @@ JxMessageKind KindOfLocalMessage(const std::string& message)
 }
 
 CLayoutSize Larger(CLayoutSize a, const QSize& b) { return {std::max(a.width, b.width()), std::max(a.height, b.height())}; }
+
+// A button as wide as its text with a little room, as tall as the style
+// wants: the style's own width has a floor meant for dialog rows, and eight
+// of those do not fit under two lists of a 582-pixel window.
+CLayoutSize CompactSize(const QPushButton* button)
+{
+    const QFontMetrics fm = button->fontMetrics();
+    QString text = button->text();
+    text.remove('&');
+    return {fm.horizontalAdvance(text) + 2 * fm.averageCharWidth() + 6, button->sizeHint().height()};
+}
 }  // namespace
 
 CFileTransferDlg::CFileTransferDlg(QWidget* parent, CJxConfigApp& app, CLinkOwner& owner, uint8_t address)
@@ -174,10 +185,15 @@ void CFileTransferDlg::LayOut()
     CFileTransferLayoutInput in;
     in.clientWidth = width();
     in.clientHeight = height();
-    in.arrowButton = Larger({}, m_upload->sizeHint().expandedTo(m_download->sizeHint()));
+    const CLayoutSize upload = CompactSize(m_upload), download = CompactSize(m_download);
+    in.arrowButton = {std::max(upload.width, download.width), std::max(upload.height, download.height)};
     CLayoutSize pane{};
-    for (QPushButton* b : m_localButtons) pane = Larger(pane, b->sizeHint());
-    for (QPushButton* b : m_remoteButtons) pane = Larger(pane, b->sizeHint());
+    for (QPushButton* b : m_localButtons) pane = Larger(pane, {CompactSize(b).width, CompactSize(b).height});
+    for (QPushButton* b : m_remoteButtons) pane = Larger(pane, {CompactSize(b).width, CompactSize(b).height});
+    // Four buttons side by side under a list of the smallest window.
+    const int smallestList = (kJxFileTransferMinWidth - 4 * kJxFileTransferMargin - in.arrowButton.width) / 2 -
+                             2 * kJxFileTransferMargin;
+    pane.width = std::min(pane.width, (smallestList - 3 * kJxFileTransferMargin) / 4);
     in.paneButton = pane;
     in.disconnectButton = Larger({}, m_disconnect->sizeHint());
     in.browseButton = Larger({}, m_browse->sizeHint());
