@@ -65,6 +65,9 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
             return Latin1(row.timeText);
         }
     }
+    // A long name or time in a narrow column: the whole text on hover.
+    if (role == Qt::ToolTipRole && index.column() != kJxColumnSize)
+        return Latin1(index.column() == kJxColumnName ? row.name : row.timeText);
     if (role == Qt::UserRole) return row.itemData;
     if (role == Qt::TextAlignmentRole && index.column() == kJxColumnSize)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);

@@ -190,10 +190,10 @@ void CFileTransferDlg::LayOut()
     CLayoutSize pane{};
     for (QPushButton* b : m_localButtons) pane = Larger(pane, {CompactSize(b).width, CompactSize(b).height});
     for (QPushButton* b : m_remoteButtons) pane = Larger(pane, {CompactSize(b).width, CompactSize(b).height});
-    // Four buttons side by side under a list of the smallest window.
-    const int smallestList = (kJxFileTransferMinWidth - 4 * kJxFileTransferMargin - in.arrowButton.width) / 2 -
-                             2 * kJxFileTransferMargin;
-    pane.width = std::min(pane.width, (smallestList - 3 * kJxFileTransferMargin) / 4);
+    // Four buttons side by side under the list, however narrow the window.
+    const int list = (std::max(width(), kJxFileTransferMinWidth) - 4 * kJxFileTransferMargin - in.arrowButton.width) / 2 -
+                     2 * kJxFileTransferMargin;
+    pane.width = std::min(pane.width, (list - 3 * kJxFileTransferMargin) / 4);
     in.paneButton = pane;
     in.disconnectButton = Larger({}, m_disconnect->sizeHint());
     in.browseButton = Larger({}, m_browse->sizeHint());
@@ -349,9 +349,13 @@ void CFileTransferDlg::ShowRemotePane(const CRemotePaneState& pane)
     m_displayName = pane.displayName;
     m_memoryLine = pane.memoryLine;
     m_volatileMemoryLine = pane.volatileMemoryLine;
-    m_displayNameValue->setText(Latin1(m_displayName));
-    m_memory->setText(Latin1(m_memoryLine));
-    m_volatileMemory->setText(Latin1(m_volatileMemoryLine));
+    // A narrow window cuts the lines off at the pane: the whole text on hover.
+    const std::pair<QLabel*, const std::string*> lines[] = {
+        {m_displayNameValue, &m_displayName}, {m_memory, &m_memoryLine}, {m_volatileMemory, &m_volatileMemoryLine}};
+    for (const auto& [label, text] : lines) {
+        label->setText(Latin1(*text));
+        label->setToolTip(Latin1(*text));
+    }
     m_remoteModel->SetRows(pane.rows, m_remoteSort);
 }
 
