@@ -102,8 +102,9 @@ struct CFileTransferJob {
 
 // What a job leaves for the window to show.
 struct CFileTransferOutcome {
-    // The job's refresh read a directory: show `remote` (it is a copy of the
-    // pane the window showed when false).
+    // The job's refresh read a directory: show `remote`. When false, `remote`
+    // is the pane the window showed (empty for a download batch, which does
+    // not list the controller): keep what is shown.
     bool remoteFilled = false;
     CRemotePaneState remote;
     // The local list must be filled again (every download batch that ran).
