@@ -22,6 +22,7 @@
 #include "filetransfer/views/CFileListModel.h"
 #include "filetransfer/views/CFileTransferConnectDlg.h"
 #include "filetransfer/views/CFileTransferDlg.h"
+#include "filetransfer/views/CRenameFileDlg.h"
 #include "filetransfer/views/FileTransferFunctions.h"
 #include "jxsim/CJxSimulator.h"
 #include "shell/CJxConfigApp.h"
@@ -334,4 +335,69 @@ TEST_F(FileTransferWindow, AWindow582PixelsWideCannotBeMadeNarrowerAndKeepsEvery
         Settle();
         EXPECT_GT(Find<QTreeView>(w, "remoteList")->width(), listWidth);
     }));
+}
+
+TEST_F(FileTransferWindow, TheRenameFileWindowAnswersTheRemoteBatchAndNamesANewFolder)
+{
+    ASSERT_TRUE(sim->PutFile("OLD.TXT", jxsim::Bytes(5, 'o')));
+    ASSERT_TRUE(sim->PutFile("TAKEN.TXT", jxsim::Bytes(5, 't')));
+    const std::string local = Folder("local");
+    std::filesystem::create_directories(local + "there");
+    app->saved.directory = local;
+    // What the operator sees and types in each Rename File window, in turn.
+    struct Step {
+        QString title, prompt, shown;
+        QString typed;  // then OK
+    };
+    std::vector<Step> steps;
+    const QStringList answers = {"TAKEN.TXT", "NEW.TXT", "there", "made"};
+    std::function<void(CRenameFileDlg*)> answer = [&](CRenameFileDlg* d) {
+        auto* edit = Find<QLineEdit>(*d, "nameEdit");
+        steps.push_back({d->windowTitle(), Find<QLabel>(*d, "prompt")->text(), edit->text(), answers[steps.size()]});
+        edit->setText(steps.back().typed);
+        Click(*d, "okButton");
+        // A refused name keeps the window up for the next answer.
+        if (d->isVisible() && steps.size() < static_cast<size_t>(answers.size())) WhenShown<CRenameFileDlg>(answer);
+        else if (d->isVisible()) d->reject();
+    };
+    QStringList remote;
+    EXPECT_TRUE(WithWindow([&](CFileTransferDlg& w) {
+        // From the batch's worker, in front of its progress window.
+        Select(Find<QTreeView>(w, "remoteList"), {"OLD.TXT"});
+        WhenShown<CRenameFileDlg>(answer);
+        Click(w, "remoteRename");
+        remote = Names(w.RemoteModel());
+        // From the window itself.
+        WhenShown<CRenameFileDlg>(answer);
+        Click(w, "localMkDir");
+    }));
+    ASSERT_EQ(steps.size(), 4u);
+    EXPECT_EQ(steps[0].title, "Rename File");
+    EXPECT_EQ(steps[0].prompt, "Enter new name for \"OLD.TXT\":");
+    EXPECT_EQ(steps[0].shown, "OLD.TXT");
+    EXPECT_EQ(steps[2].title, "Create Directory");
+    EXPECT_EQ(steps[2].prompt, "Enter name for new directory:");
+    EXPECT_EQ(steps[2].shown, "");
+    const std::string exists = "A file with the name you specified already exists.  Specify a different file name.";
+    EXPECT_EQ(messages.Messages(), (std::vector<std::string>{exists, exists}));
+    EXPECT_TRUE(remote.contains("NEW.TXT"));
+    EXPECT_FALSE(remote.contains("OLD.TXT"));
+    jxsim::Bytes data;
+    EXPECT_TRUE(sim->GetFile("NEW.TXT", data));
+    EXPECT_TRUE(sim->GetFile("TAKEN.TXT", data));
+    EXPECT_TRUE(std::filesystem::is_directory(local + "made"));
+}
+
+TEST_F(FileTransferWindow, ResetTellsTheOperatorAndClosesTheWindowAndTheLink)
+{
+    bool open = true;
+    EXPECT_TRUE(WithWindow([&](CFileTransferDlg& w) {
+        Click(w, "remoteReset");
+        open = w.isVisible();
+    }));
+    EXPECT_FALSE(open);
+    EXPECT_EQ(sim->ResetCount(), 1);
+    EXPECT_EQ(messages.Messages(), std::vector<std::string>{"The display has been reset and the connection will be "
+                                                            "closed.\nWait until the boot sequence is complete before "
+                                                            "reconnecting."});
 }
