@@ -4,7 +4,6 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
@@ -72,11 +71,12 @@ void CRenameFileDlg::accept()
 std::optional<std::string> CRenameFileDlg::Ask(QWidget* owner, const CRenameFileRequest& request)
 {
     std::optional<std::string> name;
-    QPointer<QWidget> guard(owner);
+    // `owner` outlives the question: a worker asking for a name is one of
+    // its jobs, and the window waits for its jobs.
     auto run = [&] {
         // In front of whatever modal window is up (a job's progress window).
         QWidget* parent = QApplication::activeModalWidget();
-        if (parent == nullptr) parent = guard.data();
+        if (parent == nullptr) parent = owner;
         CRenameFileDlg dialog(parent, request);
         if (dialog.exec() == QDialog::Accepted) name = dialog.NewName();
     };
