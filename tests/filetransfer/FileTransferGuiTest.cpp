@@ -17,8 +17,12 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <thread>
+#include <atomic>
+#include <chrono>
 
 #include "GuiTest.h"
+#include "connection/views/CCommProgressDialog.h"
 #include "filetransfer/views/CFileListModel.h"
 #include "filetransfer/views/CFileTransferConnectDlg.h"
 #include "filetransfer/views/CFileTransferDlg.h"
@@ -400,4 +404,45 @@ TEST_F(FileTransferWindow, ResetTellsTheOperatorAndClosesTheWindowAndTheLink)
     EXPECT_EQ(messages.Messages(), std::vector<std::string>{"The display has been reset and the connection will be "
                                                             "closed.\nWait until the boot sequence is complete before "
                                                             "reconnecting."});
+}
+
+TEST_F(FileTransferWindow, AbortInTheProgressWindowStopsTheDownloadBatchSilentlyAndOnlyIt)
+{
+    for (const char* name : {"ONE.BIN", "TWO.BIN", "THREE.BIN"}) ASSERT_TRUE(sim->PutFile(name, jxsim::Bytes(900, 'd')));
+    const std::string local = Folder("local");
+    app->saved.directory = local;
+    std::atomic<bool> aborted{false};
+    std::string cancelText;
+    QStringList localAfter, remoteAfterRefresh;
+    EXPECT_TRUE(WithWindow([&](CFileTransferDlg& w) {
+        // The batch's first pause lasts until Abort was pressed.
+        w.SetWaitFunction([&](int) {
+            for (int i = 0; i < 20000 && !aborted.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+        auto* timer = new QTimer(&w);
+        timer->setInterval(5);
+        QObject::connect(timer, &QTimer::timeout, [&, timer] {
+            auto* progress = qobject_cast<CCommProgressDialog*>(QApplication::activeModalWidget());
+            if (progress == nullptr) return;
+            timer->stop();
+            Click(*progress, "abortButton");
+            cancelText = progress->StatusText();
+            aborted.store(true);
+        });
+        timer->start();
+        Select(Find<QTreeView>(w, "remoteList"), {"ONE.BIN", "TWO.BIN", "THREE.BIN"});
+        Click(w, "downloadButton");
+        localAfter = Names(w.LocalModel());
+        // The next job is not cancelled.
+        sim->RemoveFile("TWO.BIN");
+        Click(w, "remoteRefresh");
+        remoteAfterRefresh = Names(w.RemoteModel());
+    }));
+    EXPECT_TRUE(aborted.load());
+    EXPECT_EQ(cancelText, "Cancelling communications...");
+    EXPECT_EQ(messages.Messages(), std::vector<std::string>{});
+    EXPECT_TRUE(localAfter.isEmpty()) << localAfter.join(",").toStdString();
+    EXPECT_FALSE(std::filesystem::exists(local + "ONE.BIN"));
+    EXPECT_TRUE(remoteAfterRefresh.contains("ONE.BIN"));
+    EXPECT_FALSE(remoteAfterRefresh.contains("TWO.BIN"));
 }
