@@ -231,7 +231,8 @@ TEST_F(FileTransferSim, DownloadsStayInsideTheLocalFolder)
     std::sort(expectedLocal.begin(), expectedLocal.end());
     WriteWholeFile(folder + "PLAIN.TXT", "older copy");
 
-    const CFileTransferOutcome out = DownloadFiles(job, folder, selection);
+    // the folder as typed, without its final "/"
+    const CFileTransferOutcome out = DownloadFiles(job, dir.Path() + "/local", selection);
     EXPECT_EQ(report.errors, (Names{"Unable to save .. after retrieving it from display."}));
     EXPECT_TRUE(out.refillLocalList);
     EXPECT_EQ(waits, (std::vector<int>{kJxDownloadStartWaitMs}));
@@ -243,6 +244,16 @@ TEST_F(FileTransferSim, DownloadsStayInsideTheLocalFolder)
         EXPECT_EQ(ReadWholeFile(folder + local), Text(stored)) << remote;
     }
     EXPECT_EQ(out.completed.size(), 5u);
+
+    // No folder at all: nothing is written where the program runs.
+    report.errors.clear();
+    const fs::path here = fs::current_path();
+    fs::current_path(dir.Path());
+    const CFileTransferOutcome nowhere = DownloadFiles(job, "", {"PLAIN.TXT"});
+    fs::current_path(here);
+    EXPECT_EQ(report.errors, (Names{"Unable to save PLAIN.TXT after retrieving it from display."}));
+    EXPECT_EQ(FilesIn(dir.Path()), (Names{"local"}));
+    EXPECT_TRUE(nowhere.completed.empty());
 }
 
 TEST_F(FileTransferSim, CutDownloadKeepsTheEarlierLocalFile)

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "connection/LinkOperation.h"
+#include "filetransfer/LocalPane.h"
 #include "shell/StatusText.h"
 
 namespace {
@@ -126,6 +127,8 @@ bool WriteAll(int fd, const std::string& data)
 // failed write never costs the operator the copy he had.
 bool SaveLocalFile(const std::string& folder, const std::string& name, const std::string& data)
 {
+    // Without a folder the file would land wherever the program happens to run.
+    if (folder.empty()) return false;
     const std::string target = folder + name;
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
@@ -163,7 +166,7 @@ JxFileStep UploadFile(const CFileTransferJob& job, const std::string& folder, co
 {
     std::string data;
     bool opened = false;
-    if (!ReadLocalFile(folder + name, data, opened)) {
+    if (folder.empty() || !ReadLocalFile(folder + name, data, opened)) {
         Error(job, FormatName(opened ? kJxCouldNotReadToSend : kJxCouldNotOpenToSend, name));
         return JxFileStep::LocalFailure;
     }
@@ -281,10 +284,11 @@ CFileTransferOutcome RefreshRemoteList(const CFileTransferJob& job, const CRemot
     return out;
 }
 
-CFileTransferOutcome UploadFiles(const CFileTransferJob& job, const std::string& localFolder,
+CFileTransferOutcome UploadFiles(const CFileTransferJob& job, const std::string& localFolderText,
                                  const std::vector<std::string>& selection, const CRemotePaneState& shown,
                                  const CListSortState& sort)
 {
+    const std::string localFolder = JxWithFinalSeparator(localFolderText);
     CFileTransferOutcome out;
     out.remote = shown;
     if (selection.empty()) return out;
@@ -303,9 +307,10 @@ CFileTransferOutcome UploadFiles(const CFileTransferJob& job, const std::string&
     return out;
 }
 
-CFileTransferOutcome DownloadFiles(const CFileTransferJob& job, const std::string& localFolder,
+CFileTransferOutcome DownloadFiles(const CFileTransferJob& job, const std::string& localFolderText,
                                    const std::vector<std::string>& selection)
 {
+    const std::string localFolder = JxWithFinalSeparator(localFolderText);
     CFileTransferOutcome out;
     if (selection.empty()) return out;
     out.refillLocalList = true;
