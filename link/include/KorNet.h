@@ -58,6 +58,10 @@ inline constexpr int16_t ERR_DNS_INTERRUPTED = -27;
 
 // Name of a status as the diagnostics log writes it ("ERR_SIGN_NO_RESPONSE").
 KORNET_API const char* KorNetStatusName(int16_t status);
+// The line that opens an exchange in the diagnostics log, for `unixSeconds`
+// in local time with English month words: "Dec 07, 2026 06:25:01 PM\n".
+// Writes at most `size` bytes with the terminator; returns the length.
+KORNET_API size_t KorNetLogTimestamp(int64_t unixSeconds, char* text, size_t size);
 
 // Addresses 1..240 are individual controllers; 0 and 241..255 are broadcast
 // addresses whose frames are never answered.
@@ -459,6 +463,7 @@ public:
     const char* GetLastPortError() const;
 
     // Diagnostics log: every attempt of every frame exchange, one file per link.
+    // Either may be called from any thread, also while a call runs.
     void EnableDiagnostics(bool errorsOnly, const char* logFolder);
     void DisableDiagnostics();
     // One observer of every frame (null: none). A running call may still

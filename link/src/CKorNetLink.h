@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -26,10 +27,14 @@ public:
     int16_t actualRetries = 0;
     int16_t maxRetries = 2;
     int32_t timeOut = 1000;
-    std::string logFolder;
     std::string logFileName;
     std::atomic<bool> abortRequested{false};
-    bool diagnosticsEnabled = false;
+    // The log settings may change on another thread while a call runs (a
+    // window's check box): the flag is atomic and the rest is read and
+    // written under logMutex.
+    std::atomic<bool> diagnosticsEnabled{false};
+    std::mutex logMutex;
+    std::string logFolder;
     bool logErrorsOnly = false;
     std::atomic<bool> connected{false};
     std::atomic<bool> busy{false};

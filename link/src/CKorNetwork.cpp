@@ -94,12 +94,15 @@ const char* CKorNetwork::GetLastPortError() const
 
 void CKorNetwork::EnableDiagnostics(bool errorsOnly, const char* logFolder)
 {
-    m_link->diagnosticsEnabled = true;
-    m_link->logErrorsOnly = errorsOnly;
-    m_link->logFolder = logFolder != nullptr ? logFolder : "";
+    {
+        std::lock_guard<std::mutex> lock(m_link->logMutex);
+        m_link->logErrorsOnly = errorsOnly;
+        m_link->logFolder = logFolder != nullptr ? logFolder : "";
+    }
+    m_link->diagnosticsEnabled.store(true);
 }
 
-void CKorNetwork::DisableDiagnostics() { m_link->diagnosticsEnabled = false; }
+void CKorNetwork::DisableDiagnostics() { m_link->diagnosticsEnabled.store(false); }
 
 void CKorNetwork::SetFrameObserver(IKorNetFrameObserver* observer) { m_link->frameObserver.store(observer); }
 

@@ -1,5 +1,6 @@
 // The diagnostics log: every attempt of every frame exchange, appended to one
 // plain-text file per configured link.
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
@@ -36,6 +37,24 @@ const char* KorNetStatusName(int16_t status)
     return "Unkown Error";  // the log has always spelt it so; tools grep for it
 }
 
+size_t KorNetLogTimestamp(int64_t unixSeconds, char* text, size_t size)
+{
+    const std::time_t when = static_cast<std::time_t>(unixSeconds);
+    std::tm local{};
+    if (localtime_r(&when, &local) == nullptr || size == 0) {
+        if (size > 0) text[0] = '\0';
+        return 0;
+    }
+    // Month and AM/PM words in English whatever the process locale is.
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    int hour12 = local.tm_hour % 12;
+    if (hour12 == 0) hour12 = 12;
+    const int n = std::snprintf(text, size, "%s %02d, %04d %02d:%02d:%02d %s\n", kMonths[local.tm_mon], local.tm_mday,
+                                local.tm_year + 1900, hour12, local.tm_min, local.tm_sec, local.tm_hour < 12 ? "AM" : "PM");
+    return n < 0 ? 0 : std::min(static_cast<size_t>(n), size - 1);
+}
+
 namespace {
 std::string Dump(const CKorNetPacket& packet)
 {
@@ -49,32 +68,21 @@ std::string Dump(const CKorNetPacket& packet)
     return out;
 }
 
-std::string Timestamp()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    // Month and AM/PM words in English whatever the process locale is.
-    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    int hour12 = local.tm_hour % 12;
-    if (hour12 == 0) hour12 = 12;
-    char text[64];
-    std::snprintf(text, sizeof text, "%s %02d, %04d %02d:%02d:%02d %s\n", kMonths[local.tm_mon], local.tm_mday,
-                  local.tm_year + 1900, hour12, local.tm_min, local.tm_sec, local.tm_hour < 12 ? "AM" : "PM");
-    return text;
-}
 }  // namespace
 
 void CKorNetLink::LogAttempt(bool firstAttempt, int16_t status)
 {
-    if (!diagnosticsEnabled) return;
-    if (logErrorsOnly && status == KORNET_OK) return;
+    if (!diagnosticsEnabled.load()) return;
+    std::string folder;
+    {
+        std::lock_guard<std::mutex> lock(logMutex);
+        if (logErrorsOnly && status == KORNET_OK) return;
+        folder = logFolder;
+    }
 
     // "<folder>.//<name>": empty means the current directory. A folder given
     // without its trailing separator still gets the log inside it rather than
     // in a sibling "<folder>." that does not exist.
-    std::string folder = logFolder;
     if (!folder.empty() && folder.back() != '/') folder += '/';
     const std::string path = folder + ".//" + logFileName;
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
@@ -85,7 +93,10 @@ void CKorNetLink::LogAttempt(bool firstAttempt, int16_t status)
         return;
     }
     std::string text;
-    if (firstAttempt) text += Timestamp();
+    if (firstAttempt) {
+        char stamp[64];
+        text.append(stamp, KorNetLogTimestamp(std::time(nullptr), stamp, sizeof stamp));
+    }
     text += "Sent:   " + Dump(sent) + "\n";
     text += "Recv'd: " + Dump(received) + "\n";
     text += std::string("Error Status: ") + KorNetStatusName(status) + "\n";

@@ -12,7 +12,10 @@
 #include <KorNet.h>
 
 #include "Documents.h"
+#include "config/CAdvancedConfigPresenter.h"
 #include "config/CConfigDocument.h"
+#include "config/CSetConfigPresenter.h"
+#include "ConfigPrinters.h"
 #include "config/CDisplayTypeEditor.h"
 #include "config/CTimeZoneList.h"
 #include "jxsim/CJxSimulator.h"
@@ -240,6 +243,105 @@ TEST_F(SimConfig, EditedDocumentReachesTheController)
               "ds=Gare \xC9st gamma=2.35 logmax=40000 mode=1 tpl=45 tph=80 ldl=5 hdl=95 rfr=90 "
               "ip=192.168.1.50 msk=255.255.255.0 gtw=192.168.1.1 dhcp= sw=12 ertd=7 "
               "zn=-210 dst=0 clk=4 enet=4 user=tech pswrd=p&ss\"w ");
+}
+
+// The Set Configuration flow end to end: the factory document opens with Use
+// Default on unless its TCP port moved; the advanced window's choices are
+// set, sent, stored by the controller as its parser reads them, and read
+// back by a second opening into the same working copy.
+TEST_F(SimConfig, SetConfigurationThroughItsWindowsReachesTheController)
+{
+    struct Row {
+        uint16_t factoryPort;
+        bool useDefault;
+    } rows[] = {{3001, true}, {3005, false}};
+    CMemorySettingsStore userStore, machineStore;
+    CJxConfigApp app(userStore, machineStore);
+    ASSERT_TRUE(app.LoadCatalogue(JX_SHIPPED_MODULES_XML));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.factoryPort);
+        jxsim::CSimOptions options;
+        options.configTcpPort = row.factoryPort;
+        TearDown();
+        Start(options);
+        CConfigDocument doc;
+        ASSERT_TRUE(doc.LoadText(Fetch()));
+        CSetConfigPresenter window(app.catalogue, app.factory);
+        const CSetConfigState opened = window.Open(doc);
+        EXPECT_EQ(opened.input.useDefault, row.useDefault);
+        EXPECT_EQ(opened.advancedEnabled, !row.useDefault);
+    }
+
+    // "Use Default" off, then the advanced window on the working copy.
+    CConfigDocument doc;
+    ASSERT_TRUE(doc.LoadText(Fetch()));
+    CSetConfigPresenter window(app.catalogue, app.factory);
+    CSetConfigInput input = window.Open(doc).input;
+    input = window.Change({input.displayName, input.zoneSelection, input.daylightSaving, false}).input;
+    input.displayName = "Gare \xC9st";
+    input.zoneSelection = window.TimeZones().IndexOf(60);
+    input.daylightSaving = false;
+
+    CAdvancedConfigPresenter advanced(app.factory);
+    CAdvancedConfigState fields = advanced.Open(window.Workset());
+    fields = advanced.ChangeRequiredProtocol(fields, kJxProtocolHtch);
+    fields.ethernetPort = "3002";  // the RTD network port's number
+    fields = advanced.LeaveEthernetPort(fields);
+    EXPECT_EQ(fields.ethernetPort, "3001");
+    fields.ethernetPort = "3007";
+    fields = advanced.ClickRtdSerial(fields, false);
+    fields = advanced.ChangeRtdConnectionType(fields, kJxRtdTcpIp);
+    fields = advanced.StepRtdPort(fields, JxArrow::Up);
+    fields.brightnessLow = "5";
+    fields.brightnessHigh = "95";
+    fields = advanced.StepThermalHigh(fields, JxArrow::Up);
+    fields.gamma = "2.42";
+    fields = advanced.LeaveGamma(fields);
+    fields.signNumber = "7";
+    fields.fileMode = 1;
+    fields.ethernetMode = kJxEthernet10Full;
+    const CAdvancedApplyResult applied = advanced.Apply(fields, window.Workset());
+    ASSERT_TRUE(applied.close) << applied.message;
+
+    const CSetConfigResult set = window.Set(input, doc);
+    ASSERT_TRUE(set.accepted) << set.message;
+    set.ApplyTo(app);
+    EXPECT_EQ(app.saved.socketNumber, 3007);
+    EXPECT_FALSE(app.saved.socketIsDefault);
+    EXPECT_EQ(app.saved.serialBaud, 115200);
+    Send(doc);
+
+    // Read by the controller's own parser.
+    std::map<std::string, std::vector<jxsim::CXmlElement>> byName;
+    for (const jxsim::CXmlElement& e : StoredElements()) byName[e.name].push_back(e);
+    ASSERT_EQ(byName["CFG"].size(), 1u);
+    const jxsim::CXmlElement& cfg = byName["CFG"][0];
+    EXPECT_EQ(Attr(cfg, "ds"), "Gare \xC3\x89st");
+    EXPECT_EQ(Attr(cfg, "gamma") + " " + Attr(cfg, "mode") + " " + Attr(cfg, "logmax"), "2.40 1 20000");
+    EXPECT_EQ(Attr(cfg, "ldl") + "/" + Attr(cfg, "hdl") + " " + Attr(cfg, "tpl") + "/" + Attr(cfg, "tph"),
+              "5/95 55/66");
+    EXPECT_EQ(Attr(byName["ADDR"][0], "ertd"), "7");
+    EXPECT_EQ(Attr(byName["TIME"][0], "zn") + " " + Attr(byName["TIME"][0], "dst"), "60 0");
+    EXPECT_EQ(Attr(byName["ENET"][0], "spd") + " " + Attr(byName["ENET"][0], "dplx"), "10 FULL");
+    const auto& ports = byName["PORT"];
+    ASSERT_EQ(ports.size(), 3u);  // the RTD serial port was switched off
+    EXPECT_EQ(Attr(ports[0], "type") + Attr(ports[0], "protocol") + Attr(ports[0], "num") + Attr(ports[0], "baud") +
+                  "[" + Attr(ports[0], "initstr") + "]" + Attr(ports[0], "hdsk"),
+              "DIRECTHTCH1115200[]0");
+    EXPECT_EQ(Attr(ports[1], "type") + Attr(ports[1], "protocol") + Attr(ports[1], "num"), "TCPIPKor3007");
+    EXPECT_EQ(Attr(ports[2], "type") + Attr(ports[2], "protocol") + Attr(ports[2], "num"), "TCPIPRTD3003");
+
+    // Opened again, the working copy is what was set.
+    CConfigDocument again;
+    ASSERT_TRUE(again.LoadText(Fetch()));
+    CSetConfigPresenter reopened(app.catalogue, app.factory);
+    const CSetConfigState state = reopened.Open(again);
+    EXPECT_FALSE(state.input.useDefault);
+    EXPECT_EQ(state.input, (CSetConfigInput{"Gare \xC9st", window.TimeZones().IndexOf(60), false, false}));
+    ConfigWorkset written = window.Workset();
+    written.rtdSerialPort = {};  // kept by the window while off, but not in the document
+    EXPECT_EQ(reopened.Workset(), written);
+    EXPECT_EQ(advanced.Open(reopened.Workset()), advanced.Open(window.Workset()));
 }
 
 }  // namespace

@@ -16,8 +16,7 @@
 #include <memory>
 #include <regex>
 
-#include "Documents.h"
-#include "GuiTest.h"
+#include "ConfigFunctionsFixture.h"
 #include "config/CConfigDocument.h"
 #include "config/views/CClockModeDlg.h"
 #include "config/views/CIpAddressEdit.h"
@@ -35,16 +34,6 @@
 
 namespace {
 
-using Texts = std::vector<std::string>;
-using Kinds = std::vector<JxMessageKind>;
-constexpr JxMessageKind kInformation = JxMessageKind::Information;
-constexpr JxMessageKind kWarning = JxMessageKind::Warning;
-constexpr JxMessageKind kCritical = JxMessageKind::Critical;
-
-const std::string kSuccess =
-    "CONFIG.XML successfully sent.  The display is rebooting.\nWait until the boot sequence is complete before "
-    "reconnecting.";
-
 // Types into the field the way an operator does: each key goes to whichever
 // of its numbers has the focus.
 void TypeAddress(CIpAddressEdit* field, const QString& dotted)
@@ -58,127 +47,22 @@ void TypeAddress(CIpAddressEdit* field, const QString& dotted)
     }
 }
 
-// Notes (and closes) any window of type T that shows while it watches.
-template <class T>
-class CWindowWatch {
-public:
-    CWindowWatch()
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (qobject_cast<T*>(w) != nullptr && w->isVisible()) {
-                    seen = true;
-                    w->close();
-                }
-        });
-        m_timer.start();
-    }
-    bool seen = false;
-
-private:
-    QTimer m_timer;
-};
-
 // ---- the functions end to end ----------------------------------------------------
 
-class ConfigFunctions : public GuiTest {
-protected:
-    CMemorySettingsStore user, machine;
-    std::unique_ptr<CJxConfigApp> app;
-    std::unique_ptr<jxsim::CJxSimulator> sim;
-    std::unique_ptr<CMainWindow> main;
-    std::vector<CCommProgressDialog*> progress;
-    std::function<void(CCommProgressDialog&, int)> onProgressWindow;
-    bool windowShown = false;
-
-    void SetUp() override
-    {
-        GuiTest::SetUp();
-        ShortLinkWaits();
-        machine.exists = false;
-        app = std::make_unique<CJxConfigApp>(user, machine);
-        app->catalogueLoaded = true;
-        jxsim::CSimOptions options;
-        options.addresses = {5};
-        sim = std::make_unique<jxsim::CJxSimulator>(options);
-        ASSERT_TRUE(sim->ListenTcp()) << sim->Error();
-        main = std::make_unique<CMainWindow>(*app, "1.0.0.0");
-        WireConfigFunctions(*main);
-        SetProgressWindowObserver([this](CCommProgressDialog& d) {
-            progress.push_back(&d);
-            if (onProgressWindow) onProgressWindow(d, static_cast<int>(progress.size()) - 1);
-        });
-        main->show();
-    }
-    void TearDown() override
-    {
-        SetProgressWindowObserver(nullptr);
-        main.reset();
-        sim->Stop();
-        GuiTest::TearDown();
-    }
-
-    // The Connect window, when it shows, picks TCP/IP to the simulator.
-    void ConnectWhenAsked()
-    {
-        const uint16_t port = sim->TcpPort();
-        WhenShown<CConnectDlg>([port](CConnectDlg* dlg) {
-            Find<QComboBox>(*dlg, "connectionList")->setCurrentIndex(2);
-            Find<QLineEdit>(*dlg, "networkAddress")->setText("5");
-            Find<QLineEdit>(*dlg, "ipAddress")->setText("127.0.0.1");
-            Find<QCheckBox>(*dlg, "useDefault")->setChecked(false);
-            Find<QLineEdit>(*dlg, "socketNumber")->setText(QString::number(port));
-            QTest::mouseClick(Find<QPushButton>(*dlg, "connectButton"), Qt::LeftButton);
-        });
-    }
-    // Runs a function from its button; `act` handles the function's window
-    // when it shows. Every way out ends disconnected.
-    template <class Dlg>
-    void Run(const char* button, std::function<void(Dlg*)> act)
-    {
-        ConnectWhenAsked();
-        windowShown = false;
-        WhenShown<Dlg>([this, act](Dlg* dlg) {
-            windowShown = true;
-            QApplication::setActiveWindow(dlg);  // keys go where the focus is
-            act(dlg);
-        });
-        QTest::mouseClick(Find<QPushButton>(*main, button), Qt::LeftButton);
-        EXPECT_EQ(main->Owner().Link().Ping(5), ERR_COMMAND_NO_CONNECTION);
-    }
-
-    std::string Stored()
-    {
-        jxsim::Bytes bytes;
-        EXPECT_TRUE(sim->GetFile("CONFIG.XML", bytes));
-        return std::string(bytes.begin(), bytes.end());
-    }
-    // The controller's own reading of its stored CONFIG.XML.
-    std::string StoredAttribute(const std::string& element, const std::string& name)
-    {
-        for (const auto& e : jxsim::ScanXmlElements(Stored()))
-            if (e.name == element) {
-                const std::string* v = e.Attribute(name);
-                return v ? *v : "(absent)";
-            }
-        return "(no " + element + ")";
-    }
-    std::string DataFile(const char* name) { return ReadWholeFile(dir.File("data") + "/" + name); }
-};
-
-TEST_F(ConfigFunctions, TheThreeFunctionsAreOffered)
+TEST_F(ConfigFunctions, TheFourFunctionsAreOffered)
 {
     const struct {
         const char* button;
         bool enabled;
-    } buttons[] = {{"setClockModeButton", true},       {"setSoftwareAddressButton", true},
+    } buttons[] = {{"setConfigurationButton", true},   {"setClockModeButton", true},
+                   {"setSoftwareAddressButton", true},
                    {"tcpIpConfigurationButton", true}, {"downloadFirmwareButton", false},
                    {"fileTransferButton", false}};
     for (const auto& b : buttons) {
         EXPECT_EQ(Find<QPushButton>(*main, b.button)->isEnabled(), b.enabled) << b.button;
     }
-    for (const char* action : {"setClockModeAction", "setSoftwareAddressAction", "tcpIpConfigurationAction"}) {
+    for (const char* action :
+         {"setConfigurationAction", "setClockModeAction", "setSoftwareAddressAction", "tcpIpConfigurationAction"}) {
         EXPECT_TRUE(Find<QAction>(*main, action)->isEnabled()) << action;
     }
 }

@@ -1,6 +1,7 @@
 // The Link Monitor under a flood: 20 000 frames pushed by a link thread as
 // fast as it can while the window is open. The window must take them all,
 // in order, and its event loop must keep turning meanwhile.
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTableView>
@@ -11,6 +12,8 @@
 
 #include "Frames.h"
 #include "GuiTest.h"
+#include "PtyPeer.h"
+#include "shell/CJxConfigApp.h"
 #include "monitor/views/CFrameTableModel.h"
 #include "monitor/views/CLinkMonitorWnd.h"
 
@@ -82,4 +85,57 @@ TEST(LinkMonitorWindow, TheTableKeepsTheLatestFramesPastItsLimit)
     ASSERT_GT(model.rowCount(), 0);
     EXPECT_EQ(model.Rows().back().decoded.block, 249);
     EXPECT_EQ(model.Rows().front().decoded.block, 250 - model.rowCount());
+}
+
+// The "Diagnostics log" box: on, the watched link logs every attempt into
+// the folder at once, and so does every link the tool configures later;
+// off, nothing more is written; a folder that cannot hold the log says so
+// and leaves the box off.
+class MonitorDiagnostics : public GuiTest {};
+
+TEST_F(MonitorDiagnostics, TheBoxSwitchesTheLibraryLog)
+{
+    PtyPeer peer(dir, 4);  // never answers
+    CMemorySettingsStore user, machine;
+    machine.exists = false;
+    CJxConfigApp app(user, machine);
+    CKorNetwork link;
+    link.SetTimeOut(20);
+    link.SetMaxNumberOfRetries(0);
+    ASSERT_EQ(link.ConfigureDirect(4, 19200, false), KORNET_OK);
+    ASSERT_EQ(link.Connect(), KORNET_OK);
+    CLinkMonitorWnd monitor(link, &app);
+    monitor.show();
+    auto* box = Find<QCheckBox>(monitor, "diagnosticsLog");
+    auto* folder = Find<QLineEdit>(monitor, "diagnosticsFolder");
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(folder->text().toStdString(), app.DefaultDiagnosticsFolder());
+
+    const std::string logs = dir.File("logs");
+    const std::string file = logs + "/Direct COM4.txt";
+    folder->setText(QString::fromStdString(logs));
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(folder->text().toStdString(), logs + "/");
+    EXPECT_EQ(link.Ping(3), ERR_SIGN_NO_RESPONSE);
+    const std::string logged = ReadWholeFile(file);
+    EXPECT_NE(logged.find("Error Status: ERR_SIGN_NO_RESPONSE\n"), std::string::npos) << logged;
+
+    CKorNetwork later;  // a link the tool configures afterwards logs too
+    app.ApplyNetworkPolicies(later, JxPolicyKind::Direct);
+    EXPECT_EQ(app.Diagnostics(), (CDiagnosticsChoice{true, logs + "/"}));
+
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(link.Ping(3), ERR_SIGN_NO_RESPONSE);
+    EXPECT_EQ(ReadWholeFile(file), logged) << "nothing written once the box is off";
+
+    WriteWholeFile(dir.File("plain"), "x");
+    folder->setText(QString::fromStdString(dir.File("plain")));
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(messages.Kinds(), std::vector<JxMessageKind>{JxMessageKind::Critical});
+    EXPECT_EQ(link.Ping(3), ERR_SIGN_NO_RESPONSE);
+    EXPECT_EQ(ReadWholeFile(file), logged);
+    link.Disconnect();
 }

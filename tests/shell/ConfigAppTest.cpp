@@ -1,10 +1,15 @@
 // Settings between runs and site policies.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <thread>
 
 #include <KorNet.h>
 
+#include "PtyPeer.h"
 #include "TempDir.h"
 #include "shell/CJxConfigApp.h"
 #include "shell/JxPaths.h"
@@ -180,5 +185,91 @@ TEST_F(ConfigApp, PolicyFileVariants)
         EXPECT_EQ(app.Policies().relaxedValidation, c.relaxed) << c.what;
         EXPECT_EQ(link.GetMaxNumberOfRetries(), c.retries) << c.what;
     }
+}
+
+// The diagnostics log box: every link the app configures logs into the
+// chosen folder, the choice outlives the run, a folder that cannot hold the
+// log is refused with a message and leaves the log as it was, and the box
+// may be flipped while a call runs without tearing a record.
+TEST_F(ConfigApp, DiagnosticsLogFollowsTheChoice)
+{
+    PtyPeer peer(dir, 7);  // never answers: every ping is a logged time-out
+    const std::string folder = dir.File("logs/deep");
+    {
+        CJxConfigApp app(user, machine);
+        EXPECT_FALSE(app.Diagnostics().enabled);
+        EXPECT_EQ(app.SetDiagnostics(true, folder), "");
+        EXPECT_EQ(app.Diagnostics(), (CDiagnosticsChoice{true, folder + "/"}));
+
+        CKorNetwork link;
+        app.ApplyNetworkPolicies(link, JxPolicyKind::Direct);
+        link.SetTimeOut(20);
+        link.SetMaxNumberOfRetries(0);
+        ASSERT_EQ(link.ConfigureDirect(7, 19200, false), KORNET_OK);
+        ASSERT_EQ(link.Connect(), KORNET_OK);
+        EXPECT_EQ(link.Ping(5), ERR_SIGN_NO_RESPONSE);
+
+        // Flipped on another thread while pings run: each record whole.
+        std::atomic<bool> done{false};
+        std::thread flipper([&] {
+            for (bool on = false; !done.load(); on = !on) {
+                EXPECT_EQ(app.SetDiagnostics(on, folder), "");
+                app.ApplyDiagnostics(link);
+            }
+        });
+        for (int i = 0; i < 20; ++i) EXPECT_EQ(link.Ping(5), ERR_SIGN_NO_RESPONSE);
+        done.store(true);
+        flipper.join();
+        link.Disconnect();
+
+        std::istringstream log(ReadWholeFile(folder + "/Direct COM7.txt"));
+        std::string line, previous = "Error Status: ";
+        int records = 0;
+        while (std::getline(log, line)) {
+            const bool stamp = line.find(" AM") != std::string::npos || line.find(" PM") != std::string::npos;
+            if (stamp) continue;
+            const std::string expected = previous.starts_with("Error Status: ") ? "Sent:   "
+                                         : previous.starts_with("Sent:   ")      ? "Recv'd: "
+                                                                                 : "Error Status: ";
+            EXPECT_TRUE(line.starts_with(expected)) << line;
+            if (line.starts_with("Error Status: ")) {
+                EXPECT_EQ(line, "Error Status: ERR_SIGN_NO_RESPONSE");
+                ++records;
+            }
+            previous = line;
+        }
+        EXPECT_GE(records, 1);
+        EXPECT_TRUE(previous.starts_with("Error Status: ")) << previous;
+        EXPECT_EQ(app.SetDiagnostics(true, folder), "");
+    }
+
+    // The next run starts with the log on, in the same folder...
+    {
+        CJxConfigApp app(user, machine);
+        EXPECT_EQ(app.Diagnostics(), (CDiagnosticsChoice{true, folder + "/"}));
+        // ...and folders that cannot hold it are refused with a message.
+        WriteWholeFile(dir.File("plain"), "x");
+        for (const std::string& bad : {dir.File("plain"), dir.File("plain/below")}) {
+            const std::string message = app.SetDiagnostics(true, bad);
+            EXPECT_TRUE(message.starts_with("Unable to keep the diagnostics log in " + bad + "/: ")) << message;
+            EXPECT_EQ(app.Diagnostics(), (CDiagnosticsChoice{true, folder + "/"})) << bad;
+        }
+        EXPECT_EQ(app.SetDiagnostics(false, folder), "");
+        CKorNetwork link;
+        app.ApplyNetworkPolicies(link, JxPolicyKind::Direct);
+        link.SetTimeOut(20);
+        link.SetMaxNumberOfRetries(0);
+        const std::string before = ReadWholeFile(folder + "/Direct COM7.txt");
+        ASSERT_EQ(link.ConfigureDirect(7, 19200, false), KORNET_OK);
+        ASSERT_EQ(link.Connect(), KORNET_OK);
+        EXPECT_EQ(link.Ping(5), ERR_SIGN_NO_RESPONSE);
+        link.Disconnect();
+        EXPECT_EQ(ReadWholeFile(folder + "/Direct COM7.txt"), before) << "the log is off";
+    }
+
+    // A log folder that has gone since is not switched on again.
+    std::filesystem::remove_all(dir.File("logs"));
+    CJxConfigApp app(user, machine);
+    EXPECT_FALSE(app.Diagnostics().enabled);
 }
 }  // namespace

@@ -16,7 +16,11 @@
 #include "MainFunctions.h"
 #include "config/CConfigDocument.h"
 #include "config/CTcpIpConfigPresenter.h"
+#include "config/CTechnologyPanelModel.h"
+#include "config/views/CAdvancedConfigDlg.h"
 #include "config/views/CClockModeDlg.h"
+#include "config/views/CSetConfigDlg.h"
+#include "config/views/CTechnologyPanel.h"
 #include "config/views/CSoftwareAddressDlg.h"
 #include "config/views/CTcpIpConfigDlg.h"
 #include "connection/LinkOperation.h"
@@ -41,6 +45,19 @@ namespace {
 constexpr const char* kSampleConfig =
     "<?xml version=\"1.0\"?>\r\n<CFG ds=\"Bench TCP/IP\">\r\n<TIME clk=\"4\"/>\r\n"
     "<ADDR sw=\"5\" ip=\"192.168.1.50\" msk=\"255.255.255.0\" gtw=\"192.168.1.1\" dhcp=\"\"/>\r\n</CFG>\r\n";
+
+// Set Configuration opens on a display in service whose advanced options
+// were changed (Ethernet port 3005, no RTD serial port): "Use Default" off.
+constexpr const char* kSampleFullConfig =
+    "<?xml version=\"1.0\"?>\r\n"
+    "<CFG type=\"16X48MONO1.HLV.Jx\" ds=\"Lobby North\" mid=\"HLV-M16X48-1\" gamma=\"2.20\" logmax=\"20000\" "
+    "mode=\"0\" tpl=\"55\" tph=\"65\" ldl=\"0\" hdl=\"100\" rfr=\"120\">\r\n"
+    "<ADDR ip=\"192.168.1.50\" msk=\"255.255.255.0\" gtw=\"192.168.1.1\" dhcp=\"\" sw=\"0\" ertd=\"1\"/>\r\n"
+    "<TIME zn=\"-300\" dst=\"1\" clk=\"0\"/>\r\n<ENET spd=\"AUTO\" dplx=\"AUTO\"/>\r\n"
+    "<SCRTY user=\"Admin\" pswrd=\"\"/>\r\n"
+    "<PORT type=\"DIRECT\" protocol=\"Kor\" num=\"1\" baud=\"19200\" initstr=\"\" hdsk=\"0\"/>\r\n"
+    "<PORT type=\"TCPIP\" protocol=\"Kor\" num=\"3005\"/>\r\n"
+    "<PORT type=\"UDPIP\" protocol=\"RTD\" num=\"3002\"/>\r\n</CFG>\r\n";
 
 bool Save(QWidget& window, const QString& folder, const QString& name)
 {
@@ -156,6 +173,29 @@ int RenderScreenshots(CJxConfigApp& app, const std::string& programVersion, cons
         ok &= Save(tcpIp, folder, "tcpip-configuration.png");
     } else {
         std::fprintf(stderr, "JxConfig: the sample CONFIG.XML of the pictures does not load\n");
+        ok = false;
+    }
+
+    CConfigDocument full;
+    if (app.catalogueLoaded && full.LoadText(kSampleFullConfig)) {
+        CSetConfigDlg setConfig(&main, full, app.catalogue, app.factory);
+        ok &= Save(setConfig, folder, "set-configuration.png");
+        ConfigWorkset workset = setConfig.Workset();
+        CAdvancedConfigDlg advanced(&setConfig, workset, app.factory);
+        ok &= Save(advanced, folder, "set-advanced-configuration.png");
+
+        // The panel for each technology, as the model sets it up.
+        const char* const kPanelPictures[3] = {"technology-halvane.png", "technology-brightel.png",
+                                               "technology-cindrel.png"};
+        for (int technology = 0; technology < 3; ++technology) {
+            CTechnologyPanelModel model(app.catalogue);
+            model.SelectTechnology(technology);
+            CTechnologyPanel panel;
+            panel.Show(model.State());
+            ok &= Save(panel, folder, kPanelPictures[technology]);
+        }
+    } else {
+        std::fprintf(stderr, "JxConfig: no module catalogue: Set Configuration is not drawn\n");
         ok = false;
     }
 

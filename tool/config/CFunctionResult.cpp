@@ -13,5 +13,10 @@ void CConnectionSettingUpdate::ApplyTo(CJxConfigApp& app) const
     case Setting::IpAddress:
         app.saved.ipAddress = value;
         break;
+    case Setting::Connection:
+        app.saved.serialBaud = serialBaud;
+        app.saved.socketNumber = socketNumber;
+        app.saved.socketIsDefault = socketIsDefault;
+        break;
     }
 }

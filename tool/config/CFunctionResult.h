@@ -4,6 +4,7 @@
 // new address.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "shell/MessageBox.h"
@@ -17,9 +18,20 @@ struct CConnectionSettingUpdate {
         None,
         NetworkAddress,  // the display address of the Connect window
         IpAddress,       // the address of a TCP/IP connection
+        Connection,      // serial baud and socket number (Set Configuration)
     };
     Setting setting = Setting::None;
     std::string value;
+    // Connection: the baud of a direct connection, the TCP/IP socket number
+    // and whether that is the factory one.
+    int32_t serialBaud = 0;
+    int32_t socketNumber = 0;
+    bool socketIsDefault = true;
+
+    static CConnectionSettingUpdate Connection(int32_t serialBaud, int32_t socketNumber, bool socketIsDefault)
+    {
+        return {Setting::Connection, {}, serialBaud, socketNumber, socketIsDefault};
+    }
 
     void ApplyTo(CJxConfigApp& app) const;
     bool operator==(const CConnectionSettingUpdate&) const = default;

@@ -32,16 +32,8 @@ std::vector<CCapturedFrame> CFrameCapture::TakePending()
 namespace {
 std::string Timestamp(std::time_t when)
 {
-    std::tm local{};
-    localtime_r(&when, &local);
-    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    int hour12 = local.tm_hour % 12;
-    if (hour12 == 0) hour12 = 12;
     char text[64];
-    std::snprintf(text, sizeof text, "%s %02d, %04d %02d:%02d:%02d %s\n", kMonths[local.tm_mon], local.tm_mday,
-                  local.tm_year + 1900, hour12, local.tm_min, local.tm_sec, local.tm_hour < 12 ? "AM" : "PM");
-    return text;
+    return std::string(text, KorNetLogTimestamp(when, text, sizeof text));
 }
 
 // As the link dumps its frame buffers: as many bytes as the length byte

@@ -1,6 +1,10 @@
 #include "CJxConfigApp.h"
 
 #include <KorNet.h>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
 
 #include "JxPaths.h"
 
@@ -33,6 +37,10 @@ CJxConfigApp::CJxConfigApp(CSettingsStore& user, CSettingsStore& machine) : m_us
     if (auto file = m_user.ReadString("Saved Firmware File", 260); file && JxFileExists(*file)) saved.firmwareFile = *file;
     if (auto driver = m_user.ReadString("Saved Firmware Driver", 260); driver && JxFileExists(*driver))
         saved.firmwareDriver = *driver;
+    if (auto folder = m_user.ReadString("Diagnostics Folder", 4096)) m_diagnostics.folder = *folder;
+    // A log left on is only switched on again where it can still be written.
+    if (auto on = m_user.ReadNumber("Diagnostics Log"); on && *on != 0 && JxFolderExists(m_diagnostics.folder))
+        m_diagnostics.enabled = true;
 }
 
 bool CJxConfigApp::LoadCatalogue(const std::string& path)
@@ -60,6 +68,50 @@ void CJxConfigApp::SaveOnExit()
     m_user.WriteString("Saved Phone Number", saved.phoneNumber);
     m_user.WriteString("Saved Firmware File", saved.firmwareFile);
     m_user.WriteString("Saved Firmware Driver", saved.firmwareDriver);
+}
+
+std::string CJxConfigApp::DefaultDiagnosticsFolder() const
+{
+    const std::string data = JxDataFolder();
+    return data.empty() ? WithTrailingSlash(folders.temp) + "kornet-logs/" : data + "logs/";
+}
+
+CDiagnosticsChoice CJxConfigApp::Diagnostics() const
+{
+    std::lock_guard<std::mutex> lock(m_diagnosticsMutex);
+    return m_diagnostics;
+}
+
+std::string CJxConfigApp::SetDiagnostics(bool enabled, const std::string& folderText)
+{
+    const std::string folder = WithTrailingSlash(folderText.empty() ? DefaultDiagnosticsFolder() : folderText);
+    if (enabled) {
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        if (!JxFolderExists(folder))
+            return "Unable to keep the diagnostics log in " + folder + ": " +
+                   (ec ? ec.message() : std::string("it is not a folder")) + ".";
+        // The library opens its files for appending there; find out now
+        // rather than lose the log without a word.
+        if (::access(folder.c_str(), W_OK | X_OK) != 0)
+            return "Unable to keep the diagnostics log in " + folder + ": " + std::strerror(errno) + ".";
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_diagnosticsMutex);
+        m_diagnostics = {enabled, folder};
+    }
+    if (m_userOpen) {
+        m_user.WriteNumber("Diagnostics Log", enabled ? 1u : 0u);
+        m_user.WriteString("Diagnostics Folder", folder);
+    }
+    return {};
+}
+
+void CJxConfigApp::ApplyDiagnostics(CKorNetwork& link) const
+{
+    const CDiagnosticsChoice choice = Diagnostics();
+    if (choice.enabled) link.EnableDiagnostics(false, choice.folder.c_str());
+    else link.DisableDiagnostics();
 }
 
 void CJxConfigApp::StoreSerialPort(int32_t comNumber)
@@ -104,4 +156,5 @@ void CJxConfigApp::ApplyNetworkPolicies(CKorNetwork& link, JxPolicyKind kind)
     link.SetMaxNumberOfRetries(m_policies.retries[k]);
     link.SetTimeOut(m_policies.timeout[k]);
     if (m_policies.relaxedValidation) link.SetRelaxValidationMode();
+    ApplyDiagnostics(link);
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "CNetworkPolicies.h"
@@ -66,6 +67,15 @@ struct CSavedChoices {
     int32_t socketNumber = 3001;
 };
 
+// The library's diagnostics log for the tool's links: on or off, and the
+// folder its files go to (ends with "/").
+struct CDiagnosticsChoice {
+    bool enabled = false;
+    std::string folder;
+
+    bool operator==(const CDiagnosticsChoice&) const = default;
+};
+
 class CJxConfigApp {
 public:
     static constexpr const char* kUserKey = "Software\\Corvanta\\Tolvar\\V2\\JxConfig";
@@ -94,6 +104,17 @@ public:
     std::string PolicyFilePath() const;
     const CNetworkPolicies& Policies() const { return m_policies; }
 
+    // The diagnostics log of every link the tool configures (also applied by
+    // ApplyNetworkPolicies). Any thread may call these. Switching it on makes
+    // the folder when it is missing (empty: DefaultDiagnosticsFolder()); when
+    // the folder cannot be made or written to, the log stays as it was and
+    // the result is the message for the operator (empty on success). The
+    // choice is stored for the next start.
+    CDiagnosticsChoice Diagnostics() const;
+    std::string SetDiagnostics(bool enabled, const std::string& folder);
+    void ApplyDiagnostics(CKorNetwork& link) const;
+    std::string DefaultDiagnosticsFolder() const;
+
     // Direct and TCP/IP panels store their choice at every configure.
     void StoreSerialPort(int32_t comNumber);
     void StoreSocket(int32_t socketNumber, const std::string& ipAddress);
@@ -118,4 +139,6 @@ private:
     bool m_userOpen = false;
     std::string m_startupMessage;
     CNetworkPolicies m_policies;
+    mutable std::mutex m_diagnosticsMutex;
+    CDiagnosticsChoice m_diagnostics;
 };

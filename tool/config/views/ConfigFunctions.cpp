@@ -3,11 +3,15 @@
 #include <memory>
 
 #include "CClockModeDlg.h"
+#include "CSetConfigDlg.h"
 #include "CSoftwareAddressDlg.h"
 #include "CTcpIpConfigDlg.h"
 #include "config/CConfigDocument.h"
 #include "connection/views/RunLinkOperation.h"
 #include "shell/CConfigExchange.h"
+#include "shell/CJxConfigApp.h"
+#include "shell/MessageBox.h"
+#include "shell/StatusText.h"
 #include "shell/views/CMainWindow.h"
 
 namespace {
@@ -32,6 +36,21 @@ void Run(CMainWindow& window, CConfigDocument& document)
 }
 }  // namespace
 
+void RunSetConfigurationFunction(CMainWindow& window, CConfigDocument& document)
+{
+    CJxConfigApp& app = window.App();
+    // The window writes the module identifier from the catalogue's list:
+    // without the catalogue that would be an empty one. The button is off
+    // then; the menu entry says why instead of connecting.
+    if (!app.catalogueLoaded) {
+        JxShowMessage(JxMessageKind::Critical, FormatName(kJxCatalogueFailed, app.documents.catalogue));
+        return;
+    }
+    RunWithWindow(window, document, [&window, &app](CConfigDocument& doc, CConnectionSettingUpdate& update) {
+        return JxRunSetConfigWindow(&window, doc, app.catalogue, app.factory, update);
+    });
+}
+
 void RunClockModeFunction(CMainWindow& window, CConfigDocument& document) { Run<CClockModeDlg>(window, document); }
 
 void RunSoftwareAddressFunction(CMainWindow& window, CConfigDocument& document)
@@ -44,6 +63,8 @@ void RunTcpIpConfigFunction(CMainWindow& window, CConfigDocument& document) { Ru
 void WireConfigFunctions(CMainWindow& window)
 {
     auto document = std::make_shared<CConfigDocument>();
+    window.SetFunction(JxMainFunction::SetConfiguration,
+                       [document](CMainWindow& w) { RunSetConfigurationFunction(w, *document); });
     window.SetFunction(JxMainFunction::SetClockMode,
                        [document](CMainWindow& w) { RunClockModeFunction(w, *document); });
     window.SetFunction(JxMainFunction::SetSoftwareAddress,

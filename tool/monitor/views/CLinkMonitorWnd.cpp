@@ -1,5 +1,6 @@
 #include "CLinkMonitorWnd.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,10 +17,12 @@
 #include <fstream>
 
 #include "CFrameTableModel.h"
+#include "connection/views/CFolderDialog.h"
+#include "shell/CJxConfigApp.h"
 #include "shell/MessageBox.h"
 
-CLinkMonitorWnd::CLinkMonitorWnd(CKorNetwork& link, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_link(link)
+CLinkMonitorWnd::CLinkMonitorWnd(CKorNetwork& link, CJxConfigApp* app, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_link(link), m_app(app)
 {
     setWindowTitle("Link Monitor");
     setObjectName("linkMonitor");
@@ -85,6 +88,31 @@ CLinkMonitorWnd::CLinkMonitorWnd(CKorNetwork& link, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(split, 1);
+    if (m_app != nullptr) {
+        const CDiagnosticsChoice choice = m_app->Diagnostics();
+        m_diagnostics = new QCheckBox("Diagnostics &log", this);
+        m_diagnostics->setObjectName("diagnosticsLog");
+        m_diagnostics->setChecked(choice.enabled);
+        m_diagnostics->setToolTip("Every attempt of every exchange of the tool's links, appended to one file per link");
+        m_diagnosticsFolder = new QLineEdit(
+            QString::fromStdString(choice.folder.empty() ? m_app->DefaultDiagnosticsFolder() : choice.folder), this);
+        m_diagnosticsFolder->setObjectName("diagnosticsFolder");
+        auto* folderLabel = new QLabel("&Folder:", this);
+        folderLabel->setBuddy(m_diagnosticsFolder);
+        auto* browse = new QPushButton("&Browse...", this);
+        browse->setObjectName("diagnosticsBrowse");
+        auto* logRow = new QHBoxLayout;
+        logRow->addWidget(m_diagnostics);
+        logRow->addWidget(folderLabel);
+        logRow->addWidget(m_diagnosticsFolder, 1);
+        logRow->addWidget(browse);
+        layout->addLayout(logRow);
+        connect(m_diagnostics, &QCheckBox::clicked, this, &CLinkMonitorWnd::ApplyDiagnostics);
+        connect(m_diagnosticsFolder, &QLineEdit::editingFinished, this, [this] {
+            if (m_diagnostics->isChecked()) ApplyDiagnostics(true);
+        });
+        connect(browse, &QPushButton::clicked, this, &CLinkMonitorWnd::BrowseDiagnosticsFolder);
+    }
     resize(sizeHint());
 
     m_timer = new QTimer(this);
@@ -138,6 +166,26 @@ void CLinkMonitorWnd::Drain()
     const bool atEnd = bar->value() == bar->maximum();
     m_model->Append(std::move(frames));
     if (atEnd) m_table->scrollToBottom();
+}
+
+void CLinkMonitorWnd::ApplyDiagnostics(bool on)
+{
+    const std::string error = m_app->SetDiagnostics(on, m_diagnosticsFolder->text().trimmed().toStdString());
+    if (!error.empty()) {
+        m_diagnostics->setChecked(m_app->Diagnostics().enabled);
+        JxShowMessage(JxMessageKind::Critical, error);
+        return;
+    }
+    m_diagnosticsFolder->setText(QString::fromStdString(m_app->Diagnostics().folder));
+    m_app->ApplyDiagnostics(m_link);
+}
+
+void CLinkMonitorWnd::BrowseDiagnosticsFolder()
+{
+    CFolderDialog picker("Select A Folder", m_diagnosticsFolder->text(), this, kJxBrowseFileSystemOnly | kJxBrowseEditBox);
+    if (picker.ChooseFolder() != CFolderDialog::kOk) return;
+    m_diagnosticsFolder->setText(picker.Path());
+    if (m_diagnostics->isChecked()) ApplyDiagnostics(true);
 }
 
 void CLinkMonitorWnd::ApplyFilter()

@@ -2,7 +2,8 @@
 // decoded, beside whatever function runs. Frames are captured on the
 // link's thread and drawn in batches by a timer, so a flood of them never
 // holds the window up. While the window shows it observes the link; hidden,
-// it lets the link go.
+// it lets the link go. Its "Diagnostics log" box switches the library's log
+// on or off for the tool's links.
 #pragma once
 
 #include <QWidget>
@@ -11,6 +12,8 @@
 #include "monitor/CFrameCapture.h"
 
 class CKorNetwork;
+class CJxConfigApp;
+class QCheckBox;
 class CFrameTableModel;
 class CFrameFilter;
 class QLineEdit;
@@ -24,7 +27,8 @@ inline constexpr int kJxMonitorDrainMs = 50;
 class CLinkMonitorWnd : public QWidget {
     Q_OBJECT
 public:
-    CLinkMonitorWnd(CKorNetwork& link, QWidget* parent = nullptr);
+    // Without `app` there is no diagnostics log box (a bare link).
+    explicit CLinkMonitorWnd(CKorNetwork& link, CJxConfigApp* app = nullptr, QWidget* parent = nullptr);
     ~CLinkMonitorWnd() override;
 
     // Takes what was captured into the table now (the timer does it every
@@ -44,6 +48,10 @@ private:
     void ApplyFilter();
     void ShowSelected();
     void SaveAs();
+    // The diagnostics log box or its folder changed: tell the app (which
+    // keeps the choice for every later link) and the link watched now.
+    void ApplyDiagnostics(bool on);
+    void BrowseDiagnosticsFolder();
 
     CKorNetwork& m_link;
     CFrameCapture m_capture;
@@ -55,4 +63,7 @@ private:
     QLineEdit* m_command;
     QPushButton* m_pause;
     QTimer* m_timer;
+    CJxConfigApp* m_app;
+    QCheckBox* m_diagnostics = nullptr;
+    QLineEdit* m_diagnosticsFolder = nullptr;
 };

@@ -173,7 +173,7 @@ CLinkMonitorWnd* CMainWindow::ShowLinkMonitor()
 {
     // One monitor per main window, kept when closed so that it still holds
     // its frames when opened again.
-    if (m_monitor == nullptr) m_monitor = new CLinkMonitorWnd(m_owner.Link(), this);
+    if (m_monitor == nullptr) m_monitor = new CLinkMonitorWnd(m_owner.Link(), &m_app, this);
     m_monitor->show();
     m_monitor->raise();
     m_monitor->activateWindow();
