@@ -44,7 +44,17 @@ void Walk(CXmlDocument& doc)
     for (int steps = 0; steps < 100000; ++steps) {
         if (doc.FindNextElement()) {
             (void)doc.GetElementName();
-            for (const std::string& name : kAttributes) (void)doc.GetAttribute(name);
+            // Reading several attributes in one pass gives what reading them one by one gives.
+            std::string_view names[6];
+            std::string together[6];
+            for (size_t i = 0; i < kAttributes.size(); ++i) names[i] = kAttributes[i];
+            doc.GetAttributes(names, together, kAttributes.size());
+            for (size_t i = 0; i < kAttributes.size(); ++i) {
+                const std::string alone = doc.GetAttribute(kAttributes[i]);
+                if (together[i] != alone)
+                    Fail("GetAttributes differs from GetAttribute", kAttributes[i] + ": " + together[i] + " / " + alone,
+                         doc.GetText());
+            }
             doc.EnterElement();
             ++depth;
         } else if (depth > 0) {

@@ -133,6 +133,8 @@ TEST(XmlRead, OnlyQuotedValuesAreAttributes)
         {"<E a=\"1\"><F x=\"2\"/></E>", "x", ""},
         {"<E x==\"1\"/>", "x", ""},
         {"<E x=\"a\"\"b\"/>", "x", "a"},
+        {"<E x=\"1\" a=\"3\" x=\"2\"/>", "x", "1"},
+        {"<E a=\"y\" y=\"a\" x=\"a&amp;b\"/>", "x", "a&b"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.tag) + " " + c.name);
@@ -140,6 +142,13 @@ TEST(XmlRead, OnlyQuotedValuesAreAttributes)
         ASSERT_TRUE(doc.Parse(c.tag, false));
         ASSERT_TRUE(doc.FindNextElement("E"));
         EXPECT_EQ(doc.GetAttribute(c.name), c.value);
+        // Read together with others in one pass: each as read alone.
+        const std::string_view names[] = {"a", c.name, "y"};
+        std::string values[] = {"stale", "stale", "stale"};
+        doc.GetAttributes(names, values, 3);
+        EXPECT_EQ(values[1], c.value);
+        EXPECT_EQ(values[0], doc.GetAttribute("a"));
+        EXPECT_EQ(values[2], doc.GetAttribute("y"));
     }
 }
 

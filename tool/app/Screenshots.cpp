@@ -3,9 +3,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QThread>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QTableView>
+#include <QTemporaryDir>
+#include <QTreeView>
 #include <QTimer>
 #include <cstdio>
 
@@ -22,6 +26,9 @@
 #include "connection/LinkOperation.h"
 #include "connection/views/CCommProgressDialog.h"
 #include "connection/views/CConnectDlg.h"
+#include "filetransfer/views/CFileTransferConnectDlg.h"
+#include "filetransfer/views/CFileListModel.h"
+#include "filetransfer/views/CFileTransferDlg.h"
 #include "firmware/views/CDownloadFirmwareDlg.h"
 #include "monitor/views/CLinkMonitorWnd.h"
 #include "shell/CConfigExchange.h"
@@ -62,6 +69,60 @@ bool Save(QWidget& window, const QString& folder, const QString& name)
     const bool ok = window.grab().save(path, "PNG");
     std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
     window.hide();
+    return ok;
+}
+// The File Transfer connection window, then the File Transfer window on the
+// display scripts/run puts on COM1, with a few files of an operator's folder
+// on the left.
+bool SaveFileTransfer(CJxConfigApp& app, QWidget& main, const QString& folder)
+{
+    bool ok = true;
+    const JxConnectionKind savedKind = app.saved.connectionKind;
+    const std::string savedDirectory = app.saved.directory;
+    app.saved.connectionKind = JxConnectionKind::Direct;
+    CFileTransferConnectDlg connect(&main, app);
+    ok &= Save(connect, folder, "file-transfer-connect.png");
+    app.saved.connectionKind = savedKind;
+
+    QTemporaryDir local;
+    const struct {
+        const char* name;
+        int size;
+    } files[] = {{"PLAYLIST.XML", 1843}, {"Welcome.txt", 212}, {"logo.bmp", 30774}, {"SCHEDULE.XML", 966}};
+    for (const auto& f : files) {
+        QFile file(local.filePath(f.name));
+        if (file.open(QIODevice::WriteOnly)) file.write(QByteArray(f.size, 'x'));
+    }
+    app.saved.directory = local.path().toStdString() + "/";
+
+    CLinkOwner& owner = connect.Owner();
+    CKorNetwork& link = owner.Link();
+    link.SetTimeOut(500);
+    const bool connected = link.ConfigureDirect(1, 19200, false) == KORNET_OK && link.Connect() == KORNET_OK;
+    if (!connected) std::fprintf(stderr, "JxConfig: no display on COM1: the File Transfer picture lists no remote files\n");
+    {
+        CFileTransferDlg window(&main, app, owner, 1);
+        window.setWindowState(Qt::WindowNoState);
+        window.resize(980, 600);
+        window.show();
+        // The opening refresh runs its job under a progress window of its own.
+        for (int i = 0; i < 200 && (window.JobRunning() || window.RemoteModel().rowCount() == 0); ++i) {
+            QApplication::processEvents();
+            QThread::msleep(10);
+            if (!connected && i > 20) break;
+        }
+        if (auto* list = window.findChild<QTreeView*>("localList"))
+            list->selectionModel()->select(window.LocalModel().index(1, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+        const QString path = QDir(folder).filePath("file-transfer.png");
+        const bool saved = window.grab().save(path, "PNG");
+        std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+        ok &= saved;
+        window.hide();
+    }
+    if (connected) link.Disconnect();
+    app.saved.directory = savedDirectory;
     return ok;
 }
 }  // namespace
@@ -181,6 +242,8 @@ int RenderScreenshots(CJxConfigApp& app, const std::string& programVersion, cons
         monitor->hide();
         ok &= Save(*monitor, folder, "link-monitor.png");
     }
+
+    ok &= SaveFileTransfer(app, main, folder);
 
     // A message of each kind, as the tool shows them.
     const struct {

@@ -72,6 +72,10 @@ public:
 
     bool Cancelled() const { return m_cancel.load(); }
     void ClearCancel() { m_cancel.store(false); }
+    // The flag itself, for jobs that test it between their steps (the File
+    // Transfer window's batches): Abort sets it, the end of every link
+    // operation clears it.
+    std::atomic<bool>& CancelFlag() { return m_cancel; }
 
     // Shows `text`, or "Cancelling communications..." once Abort was pressed.
     void SetOperationStatus(const std::string& text);

@@ -65,9 +65,29 @@ int CompareListItems(const CFileListRow& a, const CFileListRow& b, int column, b
 
 void SortFileList(std::vector<CFileListRow>& rows, const CListSortState& sort)
 {
-    std::stable_sort(rows.begin(), rows.end(), [&](const CFileListRow& a, const CFileListRow& b) {
-        return CompareListItems(a, b, sort.column, sort.ascending) < 0;
-    });
+    // Every other column compares equal: a stable sort keeps the order.
+    if (sort.column == kJxColumnName || sort.column == kJxColumnSize) {
+        // Sort positions, then move each row once: a row is three strings,
+        // and a listing may hold a hundred thousand of them.
+        std::vector<uint32_t> order(rows.size());
+        for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(i);
+        if (sort.column == kJxColumnName) {
+            std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+                const int r = JxCompareIgnoringCase(rows[a].name, rows[b].name);
+                return sort.ascending ? r < 0 : r > 0;
+            });
+        } else {
+            std::vector<int64_t> sizes(rows.size());
+            for (size_t i = 0; i < rows.size(); ++i) sizes[i] = SizeValue(rows[i].sizeText);
+            std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+                return sort.ascending ? sizes[a] < sizes[b] : sizes[a] > sizes[b];
+            });
+        }
+        std::vector<CFileListRow> sorted;
+        sorted.reserve(rows.size());
+        for (const uint32_t i : order) sorted.push_back(std::move(rows[i]));
+        rows.swap(sorted);
+    }
     for (size_t i = 0; i < rows.size(); ++i) rows[i].itemData = static_cast<int>(i);
 }
 
@@ -123,13 +143,24 @@ CRemotePaneUpdate ShowDirectoryAndStatus(const CRemotePaneState& shown, const CL
     pane.memoryLine.clear();
     pane.volatileMemoryLine.clear();
     document.EnterElement();
+    // Count the rows first (a walk over the element table), so a listing of
+    // a hundred thousand files is not moved about while it grows.
+    size_t entries = 0;
+    while (document.FindNextElement("ENT")) ++entries;
+    pane.rows.reserve(entries);
+    document.ResetPosition();
+    document.FindNextElement("DIR");
+    document.EnterElement();
+
+    static constexpr std::string_view kNames[] = {"name", "size", "sec"};
+    std::string values[3];
     for (int i = 0; document.FindNextElement("ENT"); ++i) {
-        CFileListRow row;
-        row.name = document.GetAttribute("name");
-        row.sizeText = std::to_string(JxDocumentNumber(document.GetAttribute("size")));
-        row.timeText = JxRemoteTimeText(JxDocumentNumber(document.GetAttribute("sec")));
+        document.GetAttributes(kNames, values, 3);
+        CFileListRow& row = pane.rows.emplace_back();
+        row.name = std::move(values[0]);
+        row.sizeText = std::to_string(JxDocumentNumber(values[1]));
+        row.timeText = JxRemoteTimeText(JxDocumentNumber(values[2]));
         row.itemData = i;
-        pane.rows.push_back(std::move(row));
     }
 
     update.ok = true;

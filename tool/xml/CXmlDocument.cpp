@@ -424,6 +424,72 @@ bool CXmlDocument::FindAttribute(int32_t index, std::string_view name, int32_t& 
     return false;
 }
 
+// FindAttribute for several names at once: the same walk over the tokens,
+// remembering which name the last token was.
+void CXmlDocument::FindAttributes(int32_t index, const std::string_view* names, int32_t* begins, int32_t* ends,
+                                  size_t count) const
+{
+    for (size_t i = 0; i < count; ++i) begins[i] = ends[i] = -1;
+    const std::string_view text(m_text);
+    xml::Token token;
+    if (!xml::ReadToken(text, m_positions[static_cast<size_t>(index)].startTagBegin + 1, token)) return;
+    enum { Nothing, Named, NamedEquals } state = Nothing;
+    size_t named = 0;
+    size_t missing = count;
+    while (missing > 0 && xml::ReadToken(text, token.next, token)) {
+        if (token.quoted) {
+            if (state == NamedEquals && begins[named] < 0) {
+                begins[named] = token.begin;
+                ends[named] = token.end;
+                --missing;
+            }
+            state = Nothing;
+        } else if (token.Is(text, '=')) {
+            state = state == Named ? NamedEquals : Nothing;
+        } else if (token.Is(text, '/') || token.Is(text, '>') || token.Is(text, '?')) {
+            return;
+        } else {
+            const std::string_view value = token.Value(text);
+            state = Nothing;
+            for (size_t i = 0; i < count; ++i) {
+                if (value == names[i]) {
+                    named = i;
+                    state = Named;
+                    break;
+                }
+            }
+        }
+    }
+}
+
+void CXmlDocument::GetAttributes(const std::string_view* names, std::string* values, size_t count) const
+{
+    if (!HasCurrent()) {
+        for (size_t i = 0; i < count; ++i) values[i].clear();
+        return;
+    }
+    constexpr size_t kMost = 16;
+    int32_t begins[kMost];
+    int32_t ends[kMost];
+    for (size_t from = 0; from < count; from += kMost) {
+        const size_t n = std::min(kMost, count - from);
+        FindAttributes(m_current, names + from, begins, ends, n);
+        for (size_t i = 0; i < n; ++i) {
+            std::string& value = values[from + i];
+            if (begins[i] < 0) {
+                value.clear();
+                continue;
+            }
+            const std::string_view raw =
+                std::string_view(m_text).substr(static_cast<size_t>(begins[i]), static_cast<size_t>(ends[i] - begins[i]));
+            if (raw.find('&') == std::string_view::npos)
+                value.assign(raw);
+            else
+                value = xml::DecodeEntities(raw);
+        }
+    }
+}
+
 std::string CXmlDocument::AttributeOf(int32_t index, std::string_view name) const
 {
     int32_t begin = 0;

@@ -16,6 +16,9 @@ bool RunLinkOperation(QWidget* parent, CLinkOwner& owner, const std::function<bo
 {
     std::atomic<bool> result{false};
     CCommProgressDialog dialog(parent, &owner);
+    // An operation may run inside another one's (the File Transfer window's
+    // jobs inside its connection's): the outer window gets the texts back.
+    IProgressView* const enclosing = owner.ProgressView();
     owner.SetProgressView(&dialog.State());
     if (g_observer) g_observer(dialog);
 
@@ -35,6 +38,6 @@ bool RunLinkOperation(QWidget* parent, CLinkOwner& owner, const std::function<bo
     // before the loop started, it is waiting in the queue.
     dialog.exec();
     worker.join();
-    owner.SetProgressView(nullptr);
+    owner.SetProgressView(enclosing);
     return result.load();
 }

@@ -1,6 +1,8 @@
 // A link operation: `work` runs on a worker thread while the window thread
 // shows the modal "Communication Progress" window, whose Abort button
-// cancels the link. Returns what `work` returned.
+// cancels the link. Returns what `work` returned. Run inside another link
+// operation on the same owner, it hands the status texts back to the
+// enclosing progress window when it ends.
 #pragma once
 
 #include <functional>
