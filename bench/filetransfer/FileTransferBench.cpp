@@ -39,8 +39,8 @@ std::string FileBytes()
     char line[96];
     while (bytes.size() < kSize) {
         if (bytes.size() % 2000 < 1000) {
-            std::snprintf(line, sizeof line, "<MSG id=\"%u\" text=\"Platform %u\"/>\r\n", random() % 100000,
-                          random() % 12);
+            std::snprintf(line, sizeof line, "<MSG id=\"%u\" text=\"Platform %u\"/>\r\n", static_cast<unsigned>(random() % 100000),
+                          static_cast<unsigned>(random() % 12));
             bytes += line;
         } else {
             bytes += static_cast<char>(random());

@@ -20,6 +20,7 @@
 #include "filetransfer/RemotePane.h"
 #include "filetransfer/RenameRules.h"
 #include "shell/MessageBox.h"
+#include "shell/StatusText.h"
 
 class IProgressView;
 
@@ -41,7 +42,6 @@ inline constexpr const char* kJxUnableToDelete = "Unable to delete %s: ";
 inline constexpr const char* kJxRenamingFiles = "Renaming files...";
 inline constexpr const char* kJxRenamingFile = "Renaming file...";
 inline constexpr const char* kJxUnableToRename = "Unable to rename %s: ";
-inline constexpr const char* kJxUnableToReset = "Unable to reset display: ";
 inline constexpr const char* kJxDisplayResetDone =
     "The display has been reset and the connection will be closed.\n"
     "Wait until the boot sequence is complete before reconnecting.";

@@ -19,6 +19,7 @@
 #include "config/CFunctionResult.h"
 #include "connection/LinkOperation.h"
 #include "connection/ConnectionKind.h"
+#include "shell/StatusText.h"
 
 class CConfigDocument;
 class CJxConfigApp;
@@ -33,7 +34,6 @@ inline constexpr const char* kJxWaitingDirect = "Waiting (1 sec) to reset the di
 inline constexpr const char* kJxResettingDisplay = "Resetting display...";
 inline constexpr const char* kJxUnableToGet = "Unable to get %s: ";
 inline constexpr const char* kJxUnableToSend = "Unable to send %s: ";
-inline constexpr const char* kJxUnableToReset = "Unable to reset display: ";
 inline constexpr const char* kJxNoMemoryForDocument =
     "There was an error allocating memory while attempting to get %s from display.";
 inline constexpr const char* kJxUnreadableDocument = "Unable to read %s file stream";

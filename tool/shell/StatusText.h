@@ -15,3 +15,6 @@ std::string DisplayErrorText(uint8_t code);
 std::string FailureText(const std::string& prefix, const std::string& document, int16_t status, uint8_t displayError = 0);
 // Replaces the first "%s" in `pattern` with `value`.
 std::string FormatName(const std::string& pattern, const std::string& value);
+
+// The reset of a display failed (followed by the cause).
+inline constexpr const char* kJxUnableToReset = "Unable to reset display: ";
