@@ -18,16 +18,17 @@ void PlaceRow(std::array<CLayoutRect, N>& row, int x, int y, CLayoutSize size)
 
 std::array<int, 3> JxFileListColumnWidths(int listWidth)
 {
-    int name = static_cast<int>(listWidth * 0.5);
+    int name = static_cast<int>(listWidth * 0.45);
     int size = static_cast<int>(listWidth * 0.15);
-    int time = static_cast<int>(listWidth * 0.3);
+    int time = static_cast<int>(listWidth * 0.4);
     if (size > 70) {
         name += size - 70;
         size = 70;
     }
-    if (time > 130) {
-        name += time - 130;
-        time = 130;
+    // Room for a local time in full ("Mon Dec  7 19:36:02 2026").
+    if (time > 180) {
+        name += time - 180;
+        time = 180;
     }
     return {name, size, time};
 }

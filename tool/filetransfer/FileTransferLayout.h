@@ -70,6 +70,6 @@ struct CFileTransferLayout {
 // (582 x 440) is laid out as the minimum, since the window cannot be smaller.
 CFileTransferLayout LayOutFileTransfer(const CFileTransferLayoutInput& input);
 
-// Column widths for a list `listWidth` wide: Name 50 %, Size 15 % (at most
-// 70), Time 30 % (at most 130), each truncated; Name gains what the caps take.
+// Column widths for a list `listWidth` wide: Name 45 %, Size 15 % (at most
+// 70), Time 40 % (at most 180), each truncated; Name gains what the caps take.
 std::array<int, 3> JxFileListColumnWidths(int listWidth);
