@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "AnsweringController.h"
 #include "JxFileStore.h"
 #include "KorNet.h"
 #include "TcpController.h"
@@ -22,16 +23,9 @@
 
 namespace {
 using Bytes = std::vector<uint8_t>;
-constexpr uint8_t kAddr = 1;
-// A blank-display request: 80 0A, the rest zero (8 data bytes).
-const uint8_t kRequest[8] = {0x80, 0x0A, 0, 0, 0, 0, 0, 0};
-
-// Acknowledges every command with the eight-byte Jx reply, answers syncs.
-TcpController::Answer Acknowledge(const Bytes& frame)
-{
-    if ((frame[4] & 0x0F) == 3) return {ControllerReply(frame, 3)};
-    return {ControllerReply(frame, 1, {0x80, frame[7], 0, 0, 0, 0, 0, 0})};
-}
+using bench::Acknowledge;
+using bench::kAddr;
+using bench::kRequest;
 
 void Connect(CKorNetwork& link, uint16_t port, benchmark::State& state)
 {

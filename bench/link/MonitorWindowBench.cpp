@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "AnsweringController.h"
 #include "KorNet.h"
 #include "TcpController.h"
 #include "TcpPeer.h"
@@ -18,15 +19,9 @@
 #include "monitor/views/CLinkMonitorWnd.h"
 
 namespace {
-using Bytes = std::vector<uint8_t>;
-constexpr uint8_t kAddr = 1;
-const uint8_t kRequest[8] = {0x80, 0x0A, 0, 0, 0, 0, 0, 0};
-
-TcpController::Answer Acknowledge(const Bytes& frame)
-{
-    if ((frame[4] & 0x0F) == 3) return {ControllerReply(frame, 3)};
-    return {ControllerReply(frame, 1, {0x80, frame[7], 0, 0, 0, 0, 0, 0})};
-}
+using bench::Acknowledge;
+using bench::kAddr;
+using bench::kRequest;
 
 void BM_ExchangeMonitorWindow(benchmark::State& state)
 {

@@ -9,23 +9,9 @@
 #include <vector>
 
 #include "config/CConfigDocument.h"
+#include "ConfigPrinters.h"
 
 namespace {
-
-CConfigDocument Load(const std::string& text)
-{
-    CConfigDocument doc;
-    EXPECT_TRUE(doc.LoadText(text)) << text;
-    return doc;
-}
-
-// Count of non-overlapping occurrences of `what` in `text`.
-int Count(const std::string& text, const std::string& what)
-{
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
-    return n;
-}
 
 const char* const kFull =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"

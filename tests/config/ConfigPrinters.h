@@ -1,8 +1,12 @@
-// How test failures show the configuration windows' values: every field
-// by name, instead of the bytes of the object.
+// How test failures show the configuration windows' values (every field
+// by name, instead of the bytes of the object), and the small helpers the
+// configuration tests share.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <ostream>
+#include <string>
 
 #include "config/CAdvancedConfigPresenter.h"
 #include "config/CConfigDocument.h"
@@ -41,3 +45,18 @@ inline void PrintTo(const ConfigWorkset& w, std::ostream* os)
         << " user=" << w.securityUser << " pswrd=" << w.securityPassword;
 }
 
+// A document that must load.
+inline CConfigDocument Load(const std::string& text)
+{
+    CConfigDocument doc;
+    EXPECT_TRUE(doc.LoadText(text)) << text;
+    return doc;
+}
+
+// Count of non-overlapping occurrences of `what` in `text`.
+inline int Count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
+    return n;
+}

@@ -58,20 +58,6 @@ std::string Edited(std::string text, const std::string& from, const std::string&
     return text;
 }
 
-CConfigDocument Load(const std::string& text)
-{
-    CConfigDocument doc;
-    EXPECT_TRUE(doc.LoadText(text)) << text;
-    return doc;
-}
-
-int Count(const std::string& text, const std::string& what)
-{
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
-    return n;
-}
-
 std::string PortText(bool ok, const PortEntry& p)
 {
     if (p.type.empty()) return "-";

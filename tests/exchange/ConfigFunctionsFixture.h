@@ -21,6 +21,7 @@
 #include "connection/views/CCommProgressDialog.h"
 #include "connection/views/CConnectDlg.h"
 #include "connection/views/RunLinkOperation.h"
+#include "StoredConfig.h"
 #include "jxsim/CJxSimulator.h"
 #include "shell/CJxConfigApp.h"
 #include "shell/views/CMainWindow.h"
@@ -124,21 +125,10 @@ protected:
         EXPECT_EQ(main->Owner().Link().Ping(5), ERR_COMMAND_NO_CONNECTION);
     }
 
-    std::string Stored()
-    {
-        jxsim::Bytes bytes;
-        EXPECT_TRUE(sim->GetFile("CONFIG.XML", bytes));
-        return std::string(bytes.begin(), bytes.end());
-    }
-    // The controller's own reading of its stored CONFIG.XML.
+    std::string Stored() { return StoredConfig(*sim); }
     std::string StoredAttribute(const std::string& element, const std::string& name)
     {
-        for (const auto& e : jxsim::ScanXmlElements(Stored()))
-            if (e.name == element) {
-                const std::string* v = e.Attribute(name);
-                return v ? *v : "(absent)";
-            }
-        return "(no " + element + ")";
+        return StoredConfigAttribute(*sim, element, name);
     }
     std::string DataFile(const char* name) { return ReadWholeFile(dir.File("data") + "/" + name); }
 };

@@ -16,6 +16,7 @@
 #include "config/CConfigDocument.h"
 #include "config/CSoftwareAddressPresenter.h"
 #include "connection/LinkOperation.h"
+#include "StoredConfig.h"
 #include "jxsim/CJxSimulator.h"
 #include "shell/CConfigExchange.h"
 #include "shell/CJxConfigApp.h"
@@ -96,21 +97,10 @@ protected:
                                        return change(doc, update);
                                    });
     }
-    std::string Stored()
-    {
-        jxsim::Bytes bytes;
-        EXPECT_TRUE(sim->GetFile("CONFIG.XML", bytes));
-        return std::string(bytes.begin(), bytes.end());
-    }
-    // The controller's own reading of one attribute of its stored CONFIG.XML.
+    std::string Stored() { return StoredConfig(*sim); }
     std::string StoredAttribute(const std::string& element, const std::string& name)
     {
-        for (const auto& e : jxsim::ScanXmlElements(Stored()))
-            if (e.name == element) {
-                const std::string* v = e.Attribute(name);
-                return v ? *v : "(absent)";
-            }
-        return "(no " + element + ")";
+        return StoredConfigAttribute(*sim, element, name);
     }
     int Resets()
     {

@@ -46,28 +46,9 @@ std::string RandomBytes(size_t n, unsigned seed)
 // refresh has ended and no progress window of it is in front.
 void WhenIdle(std::function<void(CFileTransferDlg*)> act)
 {
-    auto* timer = new QTimer;
-    auto polls = std::make_shared<int>(0);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, polls, act] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* window = qobject_cast<CFileTransferDlg*>(w);
-            if (window != nullptr && window->isVisible() && !window->JobRunning() &&
-                QApplication::activeModalWidget() == window) {
-                timer->stop();
-                timer->deleteLater();
-                act(window);
-                return;
-            }
-        }
-        if (++*polls > 6000) {
-            timer->stop();
-            timer->deleteLater();
-            ADD_FAILURE() << "the File Transfer window never came up";
-            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-        }
+    WhenShown<CFileTransferDlg>(act, [](CFileTransferDlg* window) {
+        return !window->JobRunning() && QApplication::activeModalWidget() == window;
     });
-    timer->start();
 }
 
 QStringList Names(const CFileListModel& model)

@@ -38,17 +38,19 @@ protected:
 };
 
 // Runs `act` on the first visible top-level window of type T as soon as it
-// is up (from the event loop of whatever modal window runs meanwhile). A
-// window that never shows fails the test and ends the modal loop.
+// is up and `ready` says so (from the event loop of whatever modal window
+// runs meanwhile). A window that never comes fails the test and ends the
+// modal loop.
 template <class T>
-void WhenShown(std::function<void(T*)> act)
+void WhenShown(std::function<void(T*)> act, std::function<bool(T*)> ready = {})
 {
     auto* timer = new QTimer;
     auto polls = std::make_shared<int>(0);
     timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, polls, act] {
+    QObject::connect(timer, &QTimer::timeout, [timer, polls, act, ready] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* window = qobject_cast<T*>(w); window != nullptr && window->isVisible()) {
+            auto* window = qobject_cast<T*>(w);
+            if (window != nullptr && window->isVisible() && (!ready || ready(window))) {
                 timer->stop();
                 timer->deleteLater();
                 act(window);

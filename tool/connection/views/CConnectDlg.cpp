@@ -9,6 +9,30 @@
 #include "connection/ConnectionSequence.h"
 #include "shell/CJxConfigApp.h"
 
+CConnectionWindowParts JxBuildConnectionWindow(QDialog& window, const char* exitText)
+{
+    CConnectionWindowParts parts{};
+    parts.group = new CCommunicationsGroup(&window);
+    auto* buttons = new QDialogButtonBox(&window);
+    buttons->setObjectName("buttons");
+    parts.connect = new QPushButton("&Connect", buttons);
+    parts.connect->setObjectName("connectButton");
+    parts.exit = new QPushButton(exitText, buttons);
+    parts.exit->setObjectName("exitButton");
+    buttons->addButton(parts.connect, QDialogButtonBox::AcceptRole);
+    buttons->addButton(parts.exit, QDialogButtonBox::RejectRole);
+    parts.connect->setDefault(true);
+    parts.exit->setAutoDefault(false);
+
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(parts.group);
+    layout->addWidget(buttons);
+    // The window takes the size of what it shows: the panel of the chosen
+    // connection sits right above the buttons, whichever it is.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    return parts;
+}
+
 CConnectDlg::CConnectDlg(QWidget* parent, CJxConfigApp& app, CLinkOwner* owner)
     : QDialog(parent), m_app(app), m_owner(owner)
 {
@@ -16,28 +40,14 @@ CConnectDlg::CConnectDlg(QWidget* parent, CJxConfigApp& app, CLinkOwner* owner)
     setWindowTitle("Connect");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    m_group = new CCommunicationsGroup(this);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->setObjectName("buttons");
-    m_connect = new QPushButton("&Connect", buttons);
-    m_connect->setObjectName("connectButton");
-    m_exit = new QPushButton("&Exit", buttons);
-    m_exit->setObjectName("exitButton");
+    const CConnectionWindowParts parts = JxBuildConnectionWindow(*this, "&Exit");
+    m_group = parts.group;
+    m_connect = parts.connect;
+    m_exit = parts.exit;
     // Connect closes the window only once the link is up: wired to OnConnect,
     // not to the box's accepted().
-    buttons->addButton(m_connect, QDialogButtonBox::AcceptRole);
-    buttons->addButton(m_exit, QDialogButtonBox::RejectRole);
-    m_connect->setDefault(true);
-    m_exit->setAutoDefault(false);
     connect(m_connect, &QPushButton::clicked, this, &CConnectDlg::OnConnect);
     connect(m_exit, &QPushButton::clicked, this, &CConnectDlg::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_group);
-    layout->addWidget(buttons);
-    // The window takes the size of what it shows: the panel of the chosen
-    // connection sits right above the buttons, whichever it is.
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     m_group->Load(LoadConnectionChoice(m_app));
     if (m_owner == nullptr) {

@@ -14,6 +14,17 @@ class CCommunicationsGroup;
 class CJxConfigApp;
 class CLinkOwner;
 
+// What every connection window is made of: the Communications group above
+// "&Connect" (the default button, named connectButton) and an exit button
+// (exitButton) with the given text, the window taking the size of what the
+// group shows. The caller wires the buttons and loads the group.
+struct CConnectionWindowParts {
+    CCommunicationsGroup* group;
+    QPushButton* connect;
+    QPushButton* exit;
+};
+CConnectionWindowParts JxBuildConnectionWindow(QDialog& window, const char* exitText);
+
 class CConnectDlg : public QDialog {
     Q_OBJECT
 public:

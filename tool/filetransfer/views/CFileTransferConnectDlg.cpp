@@ -7,6 +7,7 @@
 #include "CFileTransferDlg.h"
 #include "connection/ConnectionSequence.h"
 #include "connection/views/CCommunicationsGroup.h"
+#include "connection/views/CConnectDlg.h"
 #include "connection/views/RunLinkOperation.h"
 #include "shell/CJxConfigApp.h"
 
@@ -16,24 +17,12 @@ CFileTransferConnectDlg::CFileTransferConnectDlg(QWidget* parent, CJxConfigApp& 
     setWindowTitle("File Transfer");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    m_group = new CCommunicationsGroup(this);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->setObjectName("buttons");
-    m_connect = new QPushButton("&Connect", buttons);
-    m_connect->setObjectName("connectButton");
-    m_exit = new QPushButton("E&xit", buttons);
-    m_exit->setObjectName("exitButton");
-    buttons->addButton(m_connect, QDialogButtonBox::AcceptRole);
-    buttons->addButton(m_exit, QDialogButtonBox::RejectRole);
-    m_connect->setDefault(true);
-    m_exit->setAutoDefault(false);
+    const CConnectionWindowParts parts = JxBuildConnectionWindow(*this, "E&xit");
+    m_group = parts.group;
+    m_connect = parts.connect;
+    m_exit = parts.exit;
     connect(m_connect, &QPushButton::clicked, this, &CFileTransferConnectDlg::OnConnect);
     connect(m_exit, &QPushButton::clicked, this, &CFileTransferConnectDlg::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_group);
-    layout->addWidget(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     m_group->Load(LoadConnectionChoice(m_app));
 }
