@@ -311,7 +311,9 @@ TEST_P(SimLinkFile, EachFaultIsRecoveredByARetry)
 
 TEST_P(SimLinkFile, RepliesArrivingByteByByteAreAssembled)
 {
-    Start();
+    // A byte a millisecond makes a block's reply take a quarter of a second
+    // or more; the time-out leaves room for a loaded machine's sleeps.
+    Start({}, 2000);
     const Bytes data = MakeData(300, 10, false);
     ASSERT_TRUE(sim->PutFile("SLOW.BIN", data));
     sim->SetByteDelayMs(1);
