@@ -187,6 +187,20 @@ protected:
         (doc.*get)(value);
         return value;
     }
+    // The working copy as the Set Configuration window opens it.
+    ConfigWorkset OpenedWorkset()
+    {
+        CSetConfigDlg owner(nullptr, doc, app->catalogue, app->factory);
+        return owner.Workset();
+    }
+    // The advanced window on `workset`, shown and active so keys reach it.
+    std::unique_ptr<CAdvancedConfigDlg> ShowAdvanced(ConfigWorkset& workset)
+    {
+        auto dlg = std::make_unique<CAdvancedConfigDlg>(nullptr, workset, app->factory);
+        dlg->show();
+        QApplication::setActiveWindow(dlg.get());
+        return dlg;
+    }
 };
 
 // Each list of the panel, chosen by the operator: the Display Name is
@@ -277,11 +291,9 @@ TEST_F(SetConfigWindows, AdvancedFieldsKeepTheirLimits)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.field) + " " + (row.typed ? row.typed : "") + " " + std::to_string(row.act));
-        CSetConfigDlg owner(nullptr, doc, app->catalogue, app->factory);
-        ConfigWorkset workset = owner.Workset();
-        CAdvancedConfigDlg dlg(nullptr, workset, app->factory);
-        dlg.show();
-        QApplication::setActiveWindow(&dlg);
+        ConfigWorkset workset = OpenedWorkset();
+        const auto shown = ShowAdvanced(workset);
+        CAdvancedConfigDlg& dlg = *shown;
         auto* field = Find<CArrowEdit>(dlg, row.field);
         if (row.typed) RetypeArrow(field, row.typed);
         field->setFocus();
@@ -296,14 +308,9 @@ TEST_F(SetConfigWindows, AdvancedFieldsKeepTheirLimits)
 // the default button, "&Apply", checks the ports.
 TEST_F(SetConfigWindows, EnterInAnArrowFieldCorrectsItThenApplies)
 {
-    ConfigWorkset workset;
-    {
-        CSetConfigDlg owner(nullptr, doc, app->catalogue, app->factory);
-        workset = owner.Workset();
-    }
-    CAdvancedConfigDlg dlg(nullptr, workset, app->factory);
-    dlg.show();
-    QApplication::setActiveWindow(&dlg);
+    ConfigWorkset workset = OpenedWorkset();
+    const auto shown = ShowAdvanced(workset);
+    CAdvancedConfigDlg& dlg = *shown;
     auto* port = Find<CArrowEdit>(dlg, "ethernetPort");
     RetypeArrow(port, "70000");
     QTest::keyClick(port, Qt::Key_Return);
@@ -315,14 +322,9 @@ TEST_F(SetConfigWindows, EnterInAnArrowFieldCorrectsItThenApplies)
 
 TEST_F(SetConfigWindows, AdvancedListsAndFilteredFields)
 {
-    ConfigWorkset workset;
-    {
-        CSetConfigDlg owner(nullptr, doc, app->catalogue, app->factory);
-        workset = owner.Workset();
-    }
-    CAdvancedConfigDlg dlg(nullptr, workset, app->factory);
-    dlg.show();
-    QApplication::setActiveWindow(&dlg);
+    ConfigWorkset workset = OpenedWorkset();
+    const auto shown = ShowAdvanced(workset);
+    CAdvancedConfigDlg& dlg = *shown;
     auto* type = Find<QComboBox>(dlg, "connectionType");
     auto* baud = Find<QComboBox>(dlg, "baudRate");
     auto* init = Find<QLineEdit>(dlg, "modemInit");
